@@ -1,0 +1,51 @@
+/* libbrenvik: turns a text file into a dictionary file.
+ *
+ * Texts are zero-terminated. Word text and the delimiter specification are
+ * Windows-1251 bytes; file paths are the platform's native path bytes.
+ */
+#pragma once
+
+#include <stdint.h>
+
+#if defined(_WIN32)
+#  if defined(BRENVIK_BUILD)
+#    define BRENVIK_API __declspec(dllexport)
+#  else
+#    define BRENVIK_API __declspec(dllimport)
+#  endif
+#else
+#  define BRENVIK_API __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Results of createdicdll. Any other value is an error reported by its number. */
+enum {
+    BRENVIK_OK = 0,
+    BRENVIK_SOURCE_NOT_FOUND = 1,
+    BRENVIK_TARGET_NOT_OPENED = 2,
+    BRENVIK_SOURCE_EMPTY = 3,
+    BRENVIK_DICTIONARY_EMPTY = 4
+};
+
+/* A progress report, 0..100. Called on the thread that called createdicdll. */
+typedef void (*brenvik_progress)(int32_t value);
+
+/* Lower-cases a writable zero-terminated Windows-1251 string in place; the
+ * length never changes. Returns text. */
+BRENVIK_API char *tolow(char *text);
+
+/* Builds the dictionary file `target` from the text file `source`.
+ * `delimiters` is the delimiter specification as typed (null: empty);
+ * `minimum` the shortest word kept, in characters. Either progress pointer
+ * may be null. Returns one of the results above. */
+BRENVIK_API int32_t createdicdll(const char *source, const char *target,
+                                 const char *delimiters, int32_t minimum,
+                                 brenvik_progress progress1,
+                                 brenvik_progress progress2);
+
+#ifdef __cplusplus
+}
+#endif

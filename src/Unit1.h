@@ -1,0 +1,123 @@
+#pragma once
+
+#include "core/fontspec.h"
+#include "core/shiftstate.h"
+#include "core/wordlist.h"
+
+#include <QMainWindow>
+
+class Editor;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QSplitter;
+class QStatusBar;
+class ReplaceDialog;
+class SearchEdit;
+class SuggestionList;
+
+namespace Ui { class TForm1; }
+
+// The main window: the editor, the suggestion list, menus and documents.
+// Its implementation is split by concern: Unit1.cpp (window, documents, font,
+// help), Unit1_words.cpp (dictionary and suggestions), Unit1_search.cpp
+// (search panel and replace), Unit1_settings.cpp (settings file).
+class TForm1 : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // Runs FormCreate with the program's arguments (the first one, after the
+    // program's name, is a document to open).
+    explicit TForm1(const QStringList &arguments, QWidget *parent = nullptr);
+    ~TForm1() override; // runs FormDestroy
+
+    // Controls.
+    Editor *RichEdit1 = nullptr;
+    QSplitter *Splitter1 = nullptr;
+    SuggestionList *ListBox1 = nullptr;
+    QFrame *Panel1 = nullptr;
+    QLabel *Panel2 = nullptr;
+    QLabel *Label1 = nullptr;
+    SearchEdit *Edit1 = nullptr;
+    QCheckBox *CheckBox1 = nullptr;
+    QCheckBox *CheckBox2 = nullptr;
+    QStatusBar *StatusBar1 = nullptr;
+    QLabel *StatusPanels[3] = {nullptr, nullptr, nullptr};
+    ReplaceDialog *ReplaceDialog1 = nullptr;
+
+    // State.
+    QString FileName;
+    WordList Words;
+    int PrefixLen = 0;
+    FontSpec FontDialog1; // the font dialog's font: the program's one font setting
+
+    // Documents.
+    void OpenDocument(const QString &path);
+    void SaveDocumentAs(const QString &path);
+    void UpdateCaretPanel();
+
+    // Menu handlers.
+    void N1Click();  // Открыть
+    void N2Click();  // Сохранить
+    void N5Click();  // Сохранить как
+    void N4Click();  // Выход
+    void N7Click();  // Найти
+    void N8Click();  // Найти далее
+    void N10Click(); // Заменить
+    void pomenyat_shrift();
+    void N13Click(); // Словарь
+    void Pokazat_help();
+    void N14Click(); // О программе
+
+    // Dictionary and suggestions (Unit1_words.cpp).
+    void LoadDictionary(const QString &path);
+    void kursor_pomenalsa();
+    void UpdateSuggestions(const QString &word);
+    void ListBox1Click();
+    void ctrlCompletion(quint16 key);
+
+    // Keys of the editor.
+    void Memo1KeyDown(quint16 &key, TShiftState shift);
+
+    // Search panel and replace (Unit1_search.cpp).
+    void DoFind(int key);
+    void Panel2Click();
+    void Edit1KeyDown(quint16 &key, TShiftState shift);
+    void Edit1KeyUp(quint16 &key, TShiftState shift);
+    void CheckBox1Click();
+    void ReplaceDialog1Find();
+    void ReplaceDialog1Replace();
+
+    // Settings file (Unit1_settings.cpp).
+    void readSettings();  // FormCreate steps 2-7
+    void loadStoredDictionary(); // FormCreate step 9
+    void writeSettings(); // FormDestroy
+
+    // The font dialog's font as a QFont and colour for the screen.
+    QFont dialogFont() const;
+    QColor dialogFontColor() const;
+    void applyFontToEditor();
+    void applyFontToList();
+
+    static int screenDpi();
+
+protected:
+    void changeEvent(QEvent *event) override;
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void FormCreate(const QStringList &arguments);
+    void FormDestroy();
+    void FormActivate();
+    void setupSuggestions(); // Unit1_words.cpp
+    void setupSearch();      // Unit1_search.cpp
+    bool searchEventFilter(QObject *watched, QEvent *event); // Unit1_search.cpp
+    void updateCaption();
+
+    Ui::TForm1 *ui;
+    bool m_activeBefore = false;
+    bool m_returningFromOutside = false;
+};
+
+extern TForm1 *Form1;

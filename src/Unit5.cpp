@@ -1,0 +1,3 @@
+#include "Unit5.h"
+
+TForm5 *Form5 = nullptr;

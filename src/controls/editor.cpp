@@ -1,0 +1,197 @@
+#include "controls/editor.h"
+
+#include "core/document.h"
+#include "platform/vkeys.h"
+
+#include <QKeyEvent>
+#include <QTextBlock>
+
+Editor::Editor(QWidget *parent)
+    : QPlainTextEdit(parent)
+{
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setWordWrapMode(QTextOption::NoWrap);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setTabChangesFocus(false);
+    setUndoRedoEnabled(true);
+
+    // The selection stays visible while another control has the focus.
+    QPalette p = palette();
+    p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText,
+               p.color(QPalette::Active, QPalette::HighlightedText));
+    setPalette(p);
+
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, &Editor::noteSelection);
+    connect(this, &QPlainTextEdit::selectionChanged, this, &Editor::noteSelection);
+}
+
+QString Editor::text() const
+{
+    QString raw = document()->toRawText();
+    for (QChar &c : raw) {
+        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
+            c = QLatin1Char('\n');
+    }
+    return raw;
+}
+
+void Editor::setText(const QString &text)
+{
+    m_lastAnchor = m_lastPosition = -1;
+    setPlainText(text);
+}
+
+QStringList Editor::lines() const
+{
+    QStringList out;
+    out.reserve(document()->blockCount());
+    for (QTextBlock b = document()->begin(); b.isValid(); b = b.next())
+        out.append(b.text());
+    return out;
+}
+
+QString Editor::line(int index) const
+{
+    return document()->findBlockByNumber(index).text();
+}
+
+int Editor::lineCount() const
+{
+    return document()->blockCount();
+}
+
+qsizetype Editor::textLength() const
+{
+    return document()->characterCount() - 1;
+}
+
+void Editor::loadFromFile(const QString &path)
+{
+    const QString text = document::read(path);
+    setText(text);
+}
+
+void Editor::saveToFile(const QString &path) const
+{
+    document::write(path, text());
+}
+
+int Editor::caretLine() const
+{
+    return document()->findBlock(textCursor().selectionEnd()).blockNumber();
+}
+
+int Editor::caretColumn() const
+{
+    const int end = textCursor().selectionEnd();
+    return end - document()->findBlock(end).position();
+}
+
+int Editor::selStart() const
+{
+    return textCursor().selectionStart();
+}
+
+int Editor::selLength() const
+{
+    const QTextCursor c = textCursor();
+    return c.selectionEnd() - c.selectionStart();
+}
+
+void Editor::setSelStart(int position)
+{
+    QTextCursor c = textCursor();
+    c.setPosition(qBound(0, position, int(textLength())));
+    setTextCursor(c);
+}
+
+void Editor::setSelLength(int length)
+{
+    select(selStart(), length);
+}
+
+void Editor::select(int start, int length)
+{
+    const int size = int(textLength());
+    start = qBound(0, start, size);
+    QTextCursor c = textCursor();
+    c.setPosition(start);
+    c.setPosition(qBound(start, start + qMax(0, length), size), QTextCursor::KeepAnchor);
+    setTextCursor(c);
+    ensureCursorVisible();
+}
+
+void Editor::replaceSelection(const QString &text)
+{
+    QTextDocument *doc = document();
+    QTextCursor c = textCursor();
+    doc->setUndoRedoEnabled(false); // also empties the history
+    c.insertText(text);
+    doc->setUndoRedoEnabled(true);
+    setTextCursor(c);
+    ensureCursorVisible();
+}
+
+void Editor::typeText(const QString &text)
+{
+    insertPlainText(text);
+    ensureCursorVisible();
+}
+
+void Editor::setTextColor(const QColor &color)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Text, color);
+    setPalette(p);
+}
+
+QColor Editor::textColor() const
+{
+    return palette().color(QPalette::Text);
+}
+
+void Editor::setSelectionChangeAttached(bool attached)
+{
+    m_attached = attached;
+    if (attached) {
+        // Changes made while detached are not reported later.
+        const QTextCursor c = textCursor();
+        m_lastAnchor = c.anchor();
+        m_lastPosition = c.position();
+    }
+}
+
+void Editor::noteSelection()
+{
+    const QTextCursor c = textCursor();
+    if (c.anchor() == m_lastAnchor && c.position() == m_lastPosition)
+        return;
+    m_lastAnchor = c.anchor();
+    m_lastPosition = c.position();
+    if (m_attached && m_selectionChange)
+        m_selectionChange();
+}
+
+void Editor::keyPressEvent(QKeyEvent *event)
+{
+    quint16 key = vkeys::virtualKey(*event);
+    const TShiftState shift = vkeys::shiftState(*event);
+    if (m_keyDown)
+        m_keyDown(key, shift);
+    if (key == 0) {
+        event->accept();
+        return;
+    }
+    // An Alt or Shift+Alt combination types nothing by itself: the handler
+    // above has inserted the other layout's character, if any. Ctrl+Alt and
+    // AltGr (no Alt flag) keep the platform's behaviour.
+    const auto mods = event->modifiers();
+    if ((mods & Qt::AltModifier) && !(mods & Qt::ControlModifier) && !event->text().isEmpty()
+        && event->text().at(0).isPrint()) {
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}

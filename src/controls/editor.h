@@ -1,0 +1,68 @@
+#pragma once
+
+#include "core/shiftstate.h"
+
+#include <QPlainTextEdit>
+
+#include <functional>
+
+// The document editor: plain text, no wrapping, Windows-1251 files, and the
+// operations the main window and the search need, in character positions.
+class Editor : public QPlainTextEdit
+{
+    Q_OBJECT
+public:
+    using KeyHandler = std::function<void(quint16 &key, TShiftState shift)>;
+    using SelectionHandler = std::function<void()>;
+
+    explicit Editor(QWidget *parent = nullptr);
+
+    // Text as a whole ("\n" between lines) and line by line.
+    QString text() const;
+    void setText(const QString &text);
+    QStringList lines() const;
+    QString line(int index) const;
+    int lineCount() const;
+    qsizetype textLength() const;
+
+    // Files: Windows-1251, CR LF between lines. Throw ZarvoError on failure.
+    void loadFromFile(const QString &path);
+    void saveToFile(const QString &path) const;
+
+    // Caret = end of the selection; both from 0.
+    int caretLine() const;
+    int caretColumn() const;
+
+    int selStart() const;
+    int selLength() const;
+    void setSelStart(int position);          // empty selection at position
+    void setSelLength(int length);           // from the current start; caret scrolled into view
+    void select(int start, int length);
+
+    // Replaces the selection from the program; not recorded in the undo
+    // history (which is emptied, so Ctrl+Z never undoes the wrong text).
+    void replaceSelection(const QString &text);
+    // Replaces the selection as typing does (undoable).
+    void typeText(const QString &text);
+
+    void setTextColor(const QColor &color);
+    QColor textColor() const;
+
+    void setKeyDownHandler(KeyHandler handler) { m_keyDown = std::move(handler); }
+    void setSelectionChangeHandler(SelectionHandler handler) { m_selectionChange = std::move(handler); }
+    // Detaches and attaches the selection-change handler.
+    void setSelectionChangeAttached(bool attached);
+    bool selectionChangeAttached() const { return m_attached; }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void noteSelection();
+
+    KeyHandler m_keyDown;
+    SelectionHandler m_selectionChange;
+    bool m_attached = true;
+    int m_lastAnchor = -1;
+    int m_lastPosition = -1;
+};

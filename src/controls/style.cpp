@@ -1,0 +1,9 @@
+#include "controls/style.h"
+
+int ZarvoStyle::styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                          QStyleHintReturn *returnData) const
+{
+    if (hint == QStyle::SH_MenuBar_AltKeyNavigation)
+        return 0;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QListView>
+
+// The suggestion list beside the editor.
+class SuggestionList : public QListView
+{
+    Q_OBJECT
+public:
+    using QListView::QListView;
+};

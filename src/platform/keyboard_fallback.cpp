@@ -1,0 +1,19 @@
+#include "platform/keyboard.h"
+
+namespace {
+
+// Where the layout cannot be learned: never the US layout, Caps Lock off.
+class FallbackKeyboard final : public Keyboard
+{
+public:
+    QString layoutName() override { return QStringLiteral("00000000"); }
+    bool capsLockOn() override { return false; }
+};
+
+FallbackKeyboard g_fallback;
+Keyboard *g_keyboard = &g_fallback;
+
+} // namespace
+
+Keyboard &Keyboard::current() { return *g_keyboard; }
+void Keyboard::install(Keyboard *keyboard) { g_keyboard = keyboard ? keyboard : &g_fallback; }
