@@ -16,6 +16,7 @@ int main(int argc, char *argv[])
 
     createForms(QApplication::arguments());
     Form1->show();
+    Form1->activateWindow();
     const int status = QApplication::exec();
     destroyForms();
 

@@ -17,8 +17,8 @@ QString failure(const QString &what, const QString &path, const QString &reason)
 
 bool readOnly(const QFileInfo &info)
 {
-    constexpr auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteUser
-                              | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    // The mode bits only: the "user" bits follow access(2), which lets the superuser write.
+    constexpr auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
     // No write bit at all counts as read-only even for the superuser, as the
     // read-only attribute does on Windows.
     return !info.isWritable() || !(info.permissions() & anyWrite);

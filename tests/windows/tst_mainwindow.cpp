@@ -1,0 +1,251 @@
+#include "Unit1.h"
+#include "controls/dialogs.h"
+#include "controls/editor.h"
+#include "startup.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// Answers the program's dialogs without a person and records what it asked.
+class ScriptedDialogs final : public Dialogs
+{
+public:
+    QStringList fileAnswers;
+    QStringList titles;
+    QStringList messages;
+
+    QString openFile(QWidget *, const QString &title, const QString &) override
+    {
+        titles << QStringLiteral("open:") + title;
+        return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+    }
+    QString saveFile(QWidget *, const QString &title, const QString &) override
+    {
+        titles << QStringLiteral("save:") + title;
+        return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+    }
+    bool chooseFont(QWidget *, QFont &, QColor &) override { return false; }
+    void message(QWidget *, Kind, const QString &, const QString &text) override { messages << text; }
+};
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeRaw(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_oldCwd;
+    ScriptedDialogs m_dialogs;
+
+    void start(const QStringList &args = {})
+    {
+        createForms(QStringList{QStringLiteral("zarvo")} + args);
+    }
+
+private slots:
+    void init()
+    {
+        m_oldCwd = QDir::currentPath();
+        QDir::setCurrent(m_dir.path());
+        m_dialogs = ScriptedDialogs();
+        Dialogs::install(&m_dialogs);
+    }
+    void cleanup()
+    {
+        destroyForms();
+        Dialogs::install(nullptr);
+        QDir::setCurrent(m_oldCwd);
+    }
+
+    void commandLineDocument_data()
+    {
+        QTest::addColumn<QString>("arg");
+        QTest::newRow("relative") << QStringLiteral("doc.txt");
+        QTest::newRow("relative with folder") << QStringLiteral("./sub/../doc.txt");
+        QTest::newRow("absolute") << QString();
+    }
+    void commandLineDocument()
+    {
+        QFETCH(QString, arg);
+        writeRaw("doc.txt", "\xcf\xf0\xe8\xe2\xe5\xf2\r\nworld\r\n");
+        QDir().mkdir("sub");
+        if (arg.isEmpty())
+            arg = QDir::current().absoluteFilePath("doc.txt");
+        start({arg, QStringLiteral("ignored.txt")});
+        QCOMPARE(Form1->windowTitle(), arg);
+        QCOMPARE(Form1->FileName, arg);
+        QCOMPARE(Form1->RichEdit1->text(), QStringLiteral("Привет\nworld\n"));
+        QVERIFY(m_dialogs.messages.isEmpty());
+    }
+
+    void missingCommandLineDocument()
+    {
+        start({QStringLiteral("nothing-here.txt")});
+        QCOMPARE(m_dialogs.messages, QStringList{QStringLiteral("Файл не существует")});
+        QCOMPARE(Form1->windowTitle(), QStringLiteral("Zarvo"));
+        QVERIFY(Form1->FileName.isEmpty());
+        QVERIFY(Form1->RichEdit1->text().isEmpty());
+    }
+
+    void failedOpenThroughTheMenu()
+    {
+        writeRaw("a.txt", "first");
+        start({QStringLiteral("a.txt")});
+        Form1->RichEdit1->moveCursor(QTextCursor::End);
+        QDir().mkdir("folder");
+        m_dialogs.fileAnswers << QDir::current().absoluteFilePath("folder");
+        Form1->findChild<QAction *>("N1")->trigger();
+        QCOMPARE(m_dialogs.messages.size(), 1);
+        QVERIFY(m_dialogs.messages.first().endsWith('.'));
+        QCOMPARE(Form1->FileName, QStringLiteral("a.txt"));
+        QCOMPARE(Form1->windowTitle(), QStringLiteral("a.txt"));
+        QCOMPARE(Form1->RichEdit1->text(), QStringLiteral("first"));
+        QVERIFY(Form1->RichEdit1->selectionChangeAttached());
+        Form1->RichEdit1->setSelStart(0);
+        QCOMPARE(Form1->StatusPanels[0]->text(), QStringLiteral("1: 1"));
+    }
+
+    void saveUntitledAsksWithTheOpenDialog()
+    {
+        start();
+        Form1->RichEdit1->setText(QStringLiteral("abc\nдом"));
+        const QString target = QDir::current().absoluteFilePath("new.txt");
+        m_dialogs.fileAnswers << target;
+        Form1->findChild<QAction *>("N2")->trigger();
+        QCOMPARE(m_dialogs.titles, QStringList{QStringLiteral("open:Сохранить файл")});
+        QCOMPARE(readAll(target), QByteArray("abc\r\n\xe4\xee\xec"));
+        QCOMPARE(Form1->windowTitle(), target);
+
+        // A titled document saves without asking.
+        Form1->RichEdit1->setText(QStringLiteral("x"));
+        Form1->findChild<QAction *>("N2")->trigger();
+        QCOMPARE(m_dialogs.titles.size(), 1);
+        QCOMPARE(readAll(target), QByteArray("x"));
+    }
+
+    void saveAsUsesTheSaveDialog()
+    {
+        start();
+        m_dialogs.fileAnswers << QDir::current().absoluteFilePath("as.txt");
+        Form1->findChild<QAction *>("N5")->trigger();
+        QCOMPARE(m_dialogs.titles, QStringList{QStringLiteral("save:Сохранить файл как")});
+        QVERIFY(QFile::exists("as.txt"));
+    }
+
+    void unencodableSaveIsReportedAndKeepsTheFile()
+    {
+        writeRaw("doc.txt", "old\r\n");
+        start({QStringLiteral("doc.txt")});
+        Form1->RichEdit1->setText(QStringLiteral("line\nAmal \u0100"));
+        Form1->findChild<QAction *>("N2")->trigger();
+        QCOMPARE(m_dialogs.messages.size(), 1);
+        QVERIFY(m_dialogs.messages.first().contains(QStringLiteral("строке 2")));
+        QCOMPARE(readAll("doc.txt"), QByteArray("old\r\n"));
+    }
+
+    void helpText()
+    {
+        start();
+        Form1->RichEdit1->setText(QStringLiteral("abc"));
+        Form1->Pokazat_help();
+        const QStringList expected = {
+            "abc", "", "Alt+буква - вводит букву из альтернативной раскладки", "", "F7 - поиск", "",
+            "При вводе слова ищется наиболее похожее из словаря",
+            "Словарь выбирается в меню \"Словарь->Словарь\"",
+            "Создать словарь можно там же - нажмите кнопку \"создать\" и выберите текстовый файл. "
+            "Текст в словаре разбивается по указанным в строке ниже символам. "
+            "Слова упорядочиваются по их встречаемости в тексте",
+            "", "Вставить самое верхнее из предложенных слов можно нажав клавишу Ctrl", ""};
+        QCOMPARE(Form1->RichEdit1->lines(), expected);
+        QCOMPARE(Form1->RichEdit1->selStart(), int(Form1->RichEdit1->textLength()));
+
+        // An empty document begins with an empty line.
+        Form1->RichEdit1->setText(QString());
+        Form1->Pokazat_help();
+        QVERIFY(Form1->RichEdit1->text().startsWith("\nAlt+"));
+        // A final line break is not a line of its own.
+        Form1->RichEdit1->setText(QStringLiteral("abc\n"));
+        Form1->Pokazat_help();
+        QVERIFY(Form1->RichEdit1->text().startsWith("abc\n\nAlt+"));
+    }
+
+    void caretPanel()
+    {
+        start();
+        Form1->RichEdit1->setText(QStringLiteral("one\ntwo\nthree and more"));
+        Form1->RichEdit1->select(8, 5); // caret = end of the selection
+        QCOMPARE(Form1->StatusPanels[0]->text(), QStringLiteral("3: 6"));
+        Form1->RichEdit1->setSelStart(0);
+        QCOMPARE(Form1->StatusPanels[0]->text(), QStringLiteral("1: 1"));
+    }
+
+    void loadRunsNoSelectionHandler()
+    {
+        writeRaw("doc.txt", "a\r\nbb\r\nccc");
+        start();
+        Form1->RichEdit1->setText(QStringLiteral("xx\nyy"));
+        Form1->RichEdit1->select(4, 0);
+        QCOMPARE(Form1->StatusPanels[0]->text(), QStringLiteral("2: 2"));
+        m_dialogs.fileAnswers << QDir::current().absoluteFilePath("doc.txt");
+        Form1->N1Click();
+        QCOMPARE(Form1->StatusPanels[0]->text(), QStringLiteral("2: 2"));
+        Form1->RichEdit1->moveCursor(QTextCursor::End);
+        QCOMPARE(Form1->StatusPanels[0]->text(), QStringLiteral("3: 4"));
+    }
+
+    void everyByteSurvivesOpenAndSave()
+    {
+        QByteArray bytes;
+        for (int b = 1; b < 256; ++b) {
+            if (b != '\r' && b != '\n')
+                bytes += char(b);
+            if (b % 32 == 0)
+                bytes += "\r\n";
+        }
+        writeRaw("all.txt", bytes);
+        start({QStringLiteral("all.txt")});
+        Form1->N2Click();
+        QCOMPARE(readAll("all.txt"), bytes);
+    }
+
+    void selectionReplacementAndUndo()
+    {
+        start();
+        Editor *e = Form1->RichEdit1;
+        e->setFocus();
+        QTest::keyClicks(e, "hello");
+        e->select(1, 3);
+        e->replaceSelection(QStringLiteral("EY"));
+        QCOMPARE(e->text(), QStringLiteral("hEYo"));
+        QCOMPARE(e->selStart(), 3);
+        QCOMPARE(e->selLength(), 0);
+        // Undo never brings back text that the replacement removed out of step.
+        e->undo();
+        e->undo();
+        QCOMPARE(e->text(), QStringLiteral("hEYo"));
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
