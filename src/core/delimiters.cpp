@@ -1,0 +1,57 @@
+#include "core/delimiters.h"
+
+#include <algorithm>
+
+QString defaultDelimiterSpec()
+{
+    return QStringLiteral("+-*/;.\" ',!?()[]{}^p^t");
+}
+
+QString expandDelimiterSpec(const QString &spec)
+{
+    QString chars;
+    chars.reserve(spec.size());
+    for (qsizetype i = 0; i < spec.size(); ++i) {
+        QChar ch = spec.at(i);
+        if (ch == QLatin1Char('^')) {
+            ++i;
+            ch = i < spec.size() ? spec.at(i) : QChar(0);
+            if (ch == QLatin1Char('p'))
+                ch = QChar(13);
+            else if (ch == QLatin1Char('t'))
+                ch = QChar(9);
+        }
+        chars.append(ch);
+    }
+    return chars;
+}
+
+DelimiterSet::DelimiterSet(const QString &spec)
+{
+    for (QChar ch : expandDelimiterSpec(spec)) {
+        const char16_t code = ch.unicode();
+        if (code < 256)
+            m_low[code >> 6] |= quint64(1) << (code & 63);
+        else
+            m_high.append(ch);
+    }
+    std::sort(m_high.begin(), m_high.end());
+}
+
+bool DelimiterSet::contains(QChar c) const
+{
+    const char16_t code = c.unicode();
+    if (code < 256)
+        return (m_low[code >> 6] >> (code & 63)) & 1;
+    return std::binary_search(m_high.cbegin(), m_high.cend(), c);
+}
+
+bool CachedDelimiterSet::contains(const QString &spec, QChar c)
+{
+    if (!m_valid || spec != m_spec) {
+        m_spec = spec;
+        m_set = DelimiterSet(spec);
+        m_valid = true;
+    }
+    return m_set.contains(c);
+}
