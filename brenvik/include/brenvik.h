@@ -27,7 +27,11 @@ enum {
     BRENVIK_SOURCE_NOT_FOUND = 1,
     BRENVIK_TARGET_NOT_OPENED = 2,
     BRENVIK_SOURCE_EMPTY = 3,
-    BRENVIK_DICTIONARY_EMPTY = 4
+    BRENVIK_DICTIONARY_EMPTY = 4,
+    /* Failures past the checks above, reported by number: */
+    BRENVIK_READ_FAILED = 5,   /* the source could not be read to its end */
+    BRENVIK_WRITE_FAILED = 6,  /* the dictionary could not be written or put in place */
+    BRENVIK_OUT_OF_MEMORY = 7
 };
 
 /* A progress report, 0..100. Called on the thread that called createdicdll. */

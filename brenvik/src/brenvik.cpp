@@ -1,0 +1,678 @@
+// tolow and createdicdll: the library's two exported functions.
+//
+// The build reads the source once in steps of at most 1/128 of its size.
+// Each step's complete words are counted by the calling thread and, for big
+// steps, by one helper thread on the second half; the helper only runs
+// between the calling thread's progress reports, so a caller that holds the
+// job inside a report holds all of it. The dictionary is written to a
+// temporary file beside the target and renamed over it only on success.
+#include "brenvik.h"
+
+#include "lower.h"
+#include "wordtable.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace brenvik;
+
+extern "C" BRENVIK_API char *tolow(char *text)
+{
+    if (!text)
+        return text;
+    for (auto *p = reinterpret_cast<unsigned char *>(text); *p; ++p)
+        *p = kLower.map[*p];
+    return text;
+}
+
+namespace {
+
+constexpr uint8_t kCR = 13, kLF = 10, kEOF = 26;
+constexpr uint64_t kMaxStep = 2u << 20;
+constexpr uint64_t kSplitAtLeast = 64u << 10; // smaller regions are not worth a hand-over
+constexpr size_t kPad = 16;
+
+// Reads the delimiter specification the way the dictionary's users read it:
+// "^p" CR, "^t" tab, "^x" x, a final "^" code 0. Calls f(value, tokenStart, tokenLength).
+template <typename F>
+void forEachDelimiter(const char *spec, F f)
+{
+    if (!spec)
+        return;
+    const size_t n = std::strlen(spec);
+    for (size_t i = 0; i < n; ++i) {
+        const size_t start = i;
+        auto ch = static_cast<uint8_t>(spec[i]);
+        if (ch == '^') {
+            ++i;
+            ch = i < n ? static_cast<uint8_t>(spec[i]) : 0;
+            if (ch == 'p')
+                ch = kCR;
+            else if (ch == 't')
+                ch = 9;
+        }
+        f(ch, start, (i < n ? i + 1 : n) - start);
+    }
+}
+
+// The first line of the dictionary: the specification as passed, except that
+// raw CR, LF and code 26 would end that line (or the file) early. CR is
+// written as "^p", which stands for the same character; LF and code 26 are
+// left out, which changes nothing about the words since the build always
+// splits at them anyway.
+void headerLine(const char *spec, char *out, size_t &length)
+{
+    length = 0;
+    forEachDelimiter(spec, [&](uint8_t value, size_t start, size_t len) {
+        bool raw = false;
+        for (size_t k = 0; k < len; ++k) {
+            const auto c = static_cast<uint8_t>(spec[start + k]);
+            raw = raw || c == kCR || c == kLF || c == kEOF;
+        }
+        if (!raw) {
+            std::memcpy(out + length, spec + start, len);
+            length += len;
+        } else if (value == kCR) {
+            out[length++] = '^';
+            out[length++] = 'p';
+        }
+    });
+}
+
+// Reports a phase's percentage: only rising values, every integer on the
+// way, so a phase makes at most 101 calls and never skips a percent.
+class Reporter {
+public:
+    explicit Reporter(brenvik_progress f) : m_f(f) {}
+    void report(int value)
+    {
+        value = std::clamp(value, 0, 100);
+        while (m_last < value) {
+            ++m_last;
+            if (m_f)
+                m_f(m_last);
+        }
+    }
+    void start()
+    {
+        if (m_last < 0) {
+            m_last = 0;
+            if (m_f)
+                m_f(0);
+        }
+    }
+
+private:
+    brenvik_progress m_f;
+    int m_last = -1;
+};
+
+int percentOf(uint64_t part, uint64_t whole)
+{
+    return whole ? int(part * 100 / whole) : 100;
+}
+
+struct Counter {
+    const uint8_t *delimiter = nullptr; // 256 flags
+    uint64_t minimum = 0;
+    WordTable table;
+    bool failed = false;
+
+    // Counts the words of [b, e), lower-casing them in place. `limit` is the
+    // end of the bytes this thread may read; `base` the file offset of `origin`.
+    void count(uint8_t *b, uint8_t *e, const uint8_t *limit, const uint8_t *origin, uint64_t base)
+    {
+        const uint8_t *lower = kLower.map;
+        uint8_t *p = b;
+        while (p < e) {
+            if (delimiter[*p]) {
+                ++p;
+                continue;
+            }
+            uint8_t *w = p;
+            do {
+                *p = lower[*p];
+                ++p;
+            } while (p < e && !delimiter[*p]);
+            const uint64_t length = uint64_t(p - w);
+            if (length < minimum)
+                continue;
+            const bool wide = w + ((length + 7) & ~uint64_t(7)) <= limit;
+            const uint64_t h = hashWord(w, length, wide);
+            if (!table.add(w, length, h, base + uint64_t(w - origin), 1)) {
+                failed = true;
+                return;
+            }
+        }
+    }
+};
+
+// The second thread of the reading phase; it counts one region per step.
+class Helper {
+public:
+    bool start(Counter *counter)
+    {
+        m_counter = counter;
+        if (pthread_mutex_init(&m_mutex, nullptr) != 0)
+            return false;
+        if (pthread_cond_init(&m_cond, nullptr) != 0) {
+            pthread_mutex_destroy(&m_mutex);
+            return false;
+        }
+        if (pthread_create(&m_thread, nullptr, &Helper::main, this) != 0) {
+            pthread_cond_destroy(&m_cond);
+            pthread_mutex_destroy(&m_mutex);
+            return false;
+        }
+        m_running = true;
+        return true;
+    }
+    bool running() const { return m_running; }
+
+    void post(uint8_t *b, uint8_t *e, const uint8_t *limit, const uint8_t *origin, uint64_t base)
+    {
+        pthread_mutex_lock(&m_mutex);
+        m_b = b;
+        m_e = e;
+        m_limit = limit;
+        m_origin = origin;
+        m_base = base;
+        m_state = Posted;
+        pthread_cond_broadcast(&m_cond);
+        pthread_mutex_unlock(&m_mutex);
+    }
+    void wait()
+    {
+        pthread_mutex_lock(&m_mutex);
+        while (m_state == Posted)
+            pthread_cond_wait(&m_cond, &m_mutex);
+        pthread_mutex_unlock(&m_mutex);
+    }
+    void stop()
+    {
+        if (!m_running)
+            return;
+        pthread_mutex_lock(&m_mutex);
+        m_state = Quit;
+        pthread_cond_broadcast(&m_cond);
+        pthread_mutex_unlock(&m_mutex);
+        pthread_join(m_thread, nullptr);
+        pthread_cond_destroy(&m_cond);
+        pthread_mutex_destroy(&m_mutex);
+        m_running = false;
+    }
+    ~Helper() { stop(); }
+
+private:
+    enum State { Idle, Posted, Quit };
+    static void *main(void *self)
+    {
+        auto *h = static_cast<Helper *>(self);
+        pthread_mutex_lock(&h->m_mutex);
+        for (;;) {
+            while (h->m_state == Idle)
+                pthread_cond_wait(&h->m_cond, &h->m_mutex);
+            if (h->m_state == Quit)
+                break;
+            pthread_mutex_unlock(&h->m_mutex);
+            if (!h->m_counter->failed)
+                h->m_counter->count(h->m_b, h->m_e, h->m_limit, h->m_origin, h->m_base);
+            pthread_mutex_lock(&h->m_mutex);
+            if (h->m_state == Posted)
+                h->m_state = Idle;
+            pthread_cond_broadcast(&h->m_cond);
+        }
+        pthread_mutex_unlock(&h->m_mutex);
+        return nullptr;
+    }
+
+    Counter *m_counter = nullptr;
+    pthread_t m_thread{};
+    pthread_mutex_t m_mutex;
+    pthread_cond_t m_cond;
+    State m_state = Idle;
+    bool m_running = false;
+    uint8_t *m_b = nullptr, *m_e = nullptr;
+    const uint8_t *m_limit = nullptr, *m_origin = nullptr;
+    uint64_t m_base = 0;
+};
+
+// A word longer than a reading step, gathered across steps.
+struct LongWord {
+    uint8_t *data = nullptr;
+    uint64_t length = 0, capacity = 0, first = 0;
+    bool active = false;
+    ~LongWord() { std::free(data); }
+    bool append(const uint8_t *p, uint64_t n)
+    {
+        if (capacity - length < n) {
+            uint64_t c = capacity ? capacity : 1u << 20;
+            while (c - length < n)
+                c *= 2;
+            auto *d = static_cast<uint8_t *>(std::realloc(data, c));
+            if (!d)
+                return false;
+            data = d;
+            capacity = c;
+        }
+        for (uint64_t i = 0; i < n; ++i)
+            data[length + i] = kLower.map[p[i]];
+        length += n;
+        return true;
+    }
+};
+
+class Fd {
+public:
+    explicit Fd(int fd = -1) : m_fd(fd) {}
+    ~Fd() { reset(); }
+    Fd(const Fd &) = delete;
+    Fd &operator=(const Fd &) = delete;
+    int get() const { return m_fd; }
+    void reset()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+    int release()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
+
+private:
+    int m_fd;
+};
+
+template <typename T>
+struct Buffer {
+    T *data = nullptr;
+    ~Buffer() { std::free(data); }
+    bool allocate(size_t n)
+    {
+        data = static_cast<T *>(std::malloc(n ? n * sizeof(T) : 1));
+        return data != nullptr;
+    }
+};
+
+// Reads up to n bytes; fewer only at the end of the file. -1 on error.
+int64_t readFully(int fd, uint8_t *p, uint64_t n)
+{
+    uint64_t got = 0;
+    while (got < n) {
+        const ssize_t r = ::read(fd, p + got, n - got);
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (r == 0)
+            break;
+        got += uint64_t(r);
+    }
+    return int64_t(got);
+}
+
+bool writeFully(int fd, const void *data, uint64_t n)
+{
+    const auto *p = static_cast<const uint8_t *>(data);
+    while (n) {
+        const ssize_t w = ::write(fd, p, n > (1u << 30) ? (1u << 30) : n);
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += w;
+        n -= uint64_t(w);
+    }
+    return true;
+}
+
+// A temporary file in the target's folder, unique to this build.
+class TempFile {
+public:
+    ~TempFile() { discard(); }
+    bool create(const char *target)
+    {
+        const char *slash = std::strrchr(target, '/');
+        const size_t dirLength = slash ? size_t(slash - target) + 1 : 0;
+        const size_t need = dirLength + 32;
+        if (!m_path.allocate(need))
+            return false;
+        for (int attempt = 0; attempt < 64; ++attempt) {
+            uint64_t r = 0;
+            if (getrandom(&r, sizeof r, GRND_NONBLOCK) != ssize_t(sizeof r)) {
+                timespec ts{};
+                clock_gettime(CLOCK_MONOTONIC, &ts);
+                r = uint64_t(ts.tv_nsec) ^ (uint64_t(ts.tv_sec) << 30) ^ (uint64_t(getpid()) << 20) ^
+                    uint64_t(attempt) * 0x9E3779B97F4A7C15ull ^ uint64_t(uintptr_t(this));
+            }
+            std::memcpy(m_path.data, target, dirLength);
+            std::snprintf(m_path.data + dirLength, need - dirLength, ".brenvik-%016llx.tmp",
+                          static_cast<unsigned long long>(r));
+            const int fd = ::open(m_path.data, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd >= 0) {
+                m_fd = fd;
+                return true;
+            }
+            if (errno != EEXIST)
+                return false;
+        }
+        return false;
+    }
+    int fd() const { return m_fd; }
+    const char *path() const { return m_path.data; }
+    // Flushes, closes and renames over the target; false leaves nothing behind.
+    bool commit(const char *target)
+    {
+        const bool synced = ::fsync(m_fd) == 0;
+        const bool closed = ::close(m_fd) == 0;
+        m_fd = -1;
+        if (!synced || !closed || ::rename(m_path.data, target) != 0)
+            return false;
+        m_committed = true;
+        return true;
+    }
+    void discard()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+        if (m_path.data && !m_committed) {
+            ::unlink(m_path.data);
+            m_committed = true;
+        }
+    }
+
+private:
+    Buffer<char> m_path;
+    int m_fd = -1;
+    bool m_committed = false;
+};
+
+// Output buffered in large blocks; long lines go straight through.
+class Writer {
+public:
+    explicit Writer(int fd) : m_fd(fd) {}
+    bool init() { return m_buffer.allocate(kSize); }
+    bool put(const void *p, uint64_t n)
+    {
+        if (kSize - m_used < n && !flush())
+            return false;
+        if (n >= kSize)
+            return writeFully(m_fd, p, n);
+        std::memcpy(m_buffer.data + m_used, p, n);
+        m_used += n;
+        return true;
+    }
+    bool flush()
+    {
+        const bool ok = writeFully(m_fd, m_buffer.data, m_used);
+        m_used = 0;
+        return ok;
+    }
+
+private:
+    static constexpr uint64_t kSize = 1u << 20;
+    int m_fd;
+    Buffer<uint8_t> m_buffer;
+    uint64_t m_used = 0;
+};
+
+struct Order {
+    const WordTable *table;
+    bool operator()(uint32_t a, uint32_t b) const
+    {
+        const WordEntry &x = table->entry(a), &y = table->entry(b);
+        if (x.count != y.count)
+            return x.count > y.count;
+        return x.first < y.first;
+    }
+};
+
+int32_t build(const char *source, const char *target, const char *spec, int32_t minimum,
+              brenvik_progress progress1, brenvik_progress progress2)
+{
+    Reporter reading(progress1), writing(progress2);
+    if (!source || !*source)
+        return BRENVIK_SOURCE_NOT_FOUND;
+
+    // Non-blocking open so that a FIFO cannot stall us; only regular files are read.
+    Fd in(::open(source, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat sourceStat {};
+    if (in.get() < 0 || ::fstat(in.get(), &sourceStat) != 0 || !S_ISREG(sourceStat.st_mode))
+        return BRENVIK_SOURCE_NOT_FOUND;
+    ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
+    const auto size = uint64_t(sourceStat.st_size);
+    if (size == 0)
+        return BRENVIK_SOURCE_EMPTY;
+
+    if (!target || !*target)
+        return BRENVIK_TARGET_NOT_OPENED;
+    struct stat targetStat {};
+    if (::stat(target, &targetStat) == 0) {
+        // Writing the dictionary over its own source would lose the text.
+        if (targetStat.st_dev == sourceStat.st_dev && targetStat.st_ino == sourceStat.st_ino)
+            return BRENVIK_TARGET_NOT_OPENED;
+        if (S_ISDIR(targetStat.st_mode) || ::access(target, W_OK) != 0)
+            return BRENVIK_TARGET_NOT_OPENED;
+    }
+    TempFile out;
+    if (!out.create(target))
+        return BRENVIK_TARGET_NOT_OPENED;
+
+    ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+
+    uint8_t delimiter[256] = {};
+    forEachDelimiter(spec, [&](uint8_t value, size_t, size_t) { delimiter[value] = 1; });
+    // Always split at line ends and the end-of-file mark: a word holding one
+    // of them could not be written as one dictionary line.
+    delimiter[kCR] = delimiter[kLF] = delimiter[kEOF] = 1;
+
+    const uint64_t minLength = minimum > 0 ? uint64_t(minimum) : 0;
+    Counter first, second;
+    first.delimiter = second.delimiter = delimiter;
+    first.minimum = second.minimum = minLength;
+    Helper helper;
+    LongWord longWord;
+
+    const uint64_t step = std::clamp<uint64_t>(size / 128, 1, kMaxStep);
+    Buffer<uint8_t> buffer;
+    if (!buffer.allocate(2 * step + kPad))
+        return BRENVIK_OUT_OF_MEMORY;
+    uint8_t *const buf = buffer.data;
+    std::memset(buf, 0, 2 * step + kPad);
+
+    const auto finishLongWord = [&]() -> bool {
+        longWord.active = false;
+        if (longWord.length < minLength)
+            return true;
+        const uint64_t h = hashWord(longWord.data, longWord.length, false);
+        return first.table.add(longWord.data, longWord.length, h, longWord.first, 1);
+    };
+
+    reading.start();
+    uint64_t done = 0, carry = 0, bufBase = 0;
+    while (done < size) {
+        const uint64_t want = std::min(step, size - done);
+        const int64_t got = readFully(in.get(), buf + carry, want);
+        if (got < 0)
+            return BRENVIK_READ_FAILED;
+        done += uint64_t(got);
+        const bool eof = uint64_t(got) < want || done >= size;
+        const uint64_t total = carry + uint64_t(got);
+        uint64_t pos = 0;
+        if (longWord.active) {
+            while (pos < total && !delimiter[buf[pos]])
+                ++pos;
+            if (!longWord.append(buf, pos))
+                return BRENVIK_OUT_OF_MEMORY;
+            if ((pos < total || eof) && !finishLongWord())
+                return BRENVIK_OUT_OF_MEMORY;
+        }
+        uint64_t end = total;
+        if (!eof) {
+            end = pos;
+            for (uint64_t k = total; k > pos; --k) {
+                if (delimiter[buf[k - 1]]) {
+                    end = k;
+                    break;
+                }
+            }
+        }
+        // [pos, end) holds whole words only; hand its second half to the helper.
+        uint64_t mid = end;
+        if (end - pos >= kSplitAtLeast && (helper.running() || helper.start(&second))) {
+            mid = pos + (end - pos) / 2;
+            while (mid < end && !delimiter[buf[mid]])
+                ++mid;
+            helper.post(buf + mid, buf + end, buf + 2 * step + kPad, buf, bufBase);
+        }
+        first.count(buf + pos, buf + mid, mid == end ? buf + 2 * step + kPad : buf + mid, buf, bufBase);
+        if (mid != end)
+            helper.wait();
+        if (first.failed || second.failed)
+            return BRENVIK_OUT_OF_MEMORY;
+
+        const uint64_t tail = total - end;
+        carry = 0;
+        if (tail >= step) {
+            longWord.active = true;
+            longWord.length = 0;
+            longWord.first = bufBase + end;
+            if (!longWord.append(buf + end, tail))
+                return BRENVIK_OUT_OF_MEMORY;
+        } else if (tail) {
+            std::memmove(buf, buf + end, tail);
+            carry = tail;
+        }
+        bufBase += total - carry;
+        reading.report(percentOf(done, size));
+        if (eof)
+            break;
+    }
+    if (longWord.active && !finishLongWord())
+        return BRENVIK_OUT_OF_MEMORY;
+    helper.stop();
+    in.reset();
+    reading.report(100);
+
+    if (first.table.size() == 0 && second.table.size() == 0)
+        return BRENVIK_DICTIONARY_EMPTY;
+
+    // Ordering and writing: merge 0..10, sort 10..40, write 40..100.
+    writing.start();
+    WordTable &table = first.table;
+    const uint32_t extra = second.table.size();
+    for (uint32_t k = 0; k < extra; ++k) {
+        const WordEntry &e = second.table.entry(k);
+        if (!table.add(second.table.word(e), e.length, e.hash, e.first, e.count))
+            return BRENVIK_OUT_OF_MEMORY;
+        if ((k & 4095) == 0)
+            writing.report(percentOf(k, extra) / 10);
+    }
+    writing.report(10);
+
+    const uint32_t n = table.size();
+    Buffer<uint32_t> order;
+    if (!order.allocate(n))
+        return BRENVIK_OUT_OF_MEMORY;
+    for (uint32_t k = 0; k < n; ++k)
+        order.data[k] = k;
+    // Sorted in runs so that progress keeps moving, then merged while writing.
+    constexpr uint32_t kMaxRuns = 64;
+    const uint32_t runs = std::clamp<uint32_t>(n / 1024, 1, kMaxRuns);
+    uint32_t runStart[kMaxRuns + 1];
+    for (uint32_t r = 0; r <= runs; ++r)
+        runStart[r] = uint32_t(uint64_t(n) * r / runs);
+    const Order less{&table};
+    for (uint32_t r = 0; r < runs; ++r) {
+        std::sort(order.data + runStart[r], order.data + runStart[r + 1], less);
+        writing.report(10 + int(30 * uint64_t(r + 1) / runs));
+    }
+
+    Writer writer(out.fd());
+    if (!writer.init())
+        return BRENVIK_OUT_OF_MEMORY;
+    {
+        const size_t specLength = spec ? std::strlen(spec) : 0;
+        Buffer<char> header;
+        if (!header.allocate(2 * specLength + 1)) // a raw CR grows to "^p"
+            return BRENVIK_OUT_OF_MEMORY;
+        size_t headerLength = 0;
+        headerLine(spec, header.data, headerLength);
+        if (!writer.put(header.data, headerLength) || !writer.put("\r\n", 2))
+            return BRENVIK_WRITE_FAILED;
+    }
+
+    // A binary heap of run heads, smallest (next to write) on top.
+    uint32_t head[kMaxRuns], heap[kMaxRuns], heapSize = 0;
+    const auto heapLess = [&](uint32_t a, uint32_t b) { return less(order.data[head[a]], order.data[head[b]]); };
+    const auto siftDown = [&](uint32_t i) {
+        for (;;) {
+            uint32_t m = i;
+            const uint32_t l = 2 * i + 1, r = l + 1;
+            if (l < heapSize && heapLess(heap[l], heap[m]))
+                m = l;
+            if (r < heapSize && heapLess(heap[r], heap[m]))
+                m = r;
+            if (m == i)
+                return;
+            std::swap(heap[i], heap[m]);
+            i = m;
+        }
+    };
+    for (uint32_t r = 0; r < runs; ++r) {
+        head[r] = runStart[r];
+        if (head[r] < runStart[r + 1])
+            heap[heapSize++] = r;
+    }
+    for (uint32_t i = heapSize; i-- > 0;)
+        siftDown(i);
+
+    char number[24];
+    for (uint32_t written = 0; heapSize; ++written) {
+        const uint32_t r = heap[0];
+        const WordEntry &e = table.entry(order.data[head[r]]);
+        char *digits = number + sizeof number;
+        *--digits = ' ';
+        uint64_t c = e.count;
+        do {
+            *--digits = char('0' + c % 10);
+            c /= 10;
+        } while (c);
+        if (!writer.put(digits, uint64_t(number + sizeof number - digits)) ||
+            !writer.put(table.word(e), e.length) || !writer.put("\r\n", 2))
+            return BRENVIK_WRITE_FAILED;
+        if (++head[r] == runStart[r + 1])
+            heap[0] = heap[--heapSize];
+        siftDown(0);
+        if ((written & 1023) == 0)
+            writing.report(40 + int(60 * uint64_t(written) / n));
+    }
+    if (!writer.flush() || !out.commit(target))
+        return BRENVIK_WRITE_FAILED;
+    writing.report(100);
+    return BRENVIK_OK;
+}
+
+} // namespace
+
+extern "C" BRENVIK_API int32_t createdicdll(const char *source, const char *target,
+                                            const char *delimiters, int32_t minimum,
+                                            brenvik_progress progress1, brenvik_progress progress2)
+{
+    return build(source, target, delimiters, minimum, progress1, progress2);
+}

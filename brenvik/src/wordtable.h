@@ -1,0 +1,111 @@
+#pragma once
+
+// Counting table for the dictionary build: open addressing with linear
+// probing; the words' bytes live in one growing arena, so counting a word
+// that is already known allocates nothing. Out of memory is reported by
+// the return values, never by exceptions.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+namespace brenvik {
+
+struct WordEntry {
+    uint64_t hash;
+    uint64_t offset; // into the arena
+    uint64_t length;
+    uint64_t count;
+    uint64_t first; // file offset of the first occurrence
+};
+
+// Hash of `length` bytes at `p`. When `wide` is set, the 8-byte group that
+// holds the last byte may be read in full (the extra bytes are masked off).
+inline uint64_t hashWord(const uint8_t *p, uint64_t length, bool wide)
+{
+    uint64_t h = 0x9E3779B97F4A7C15ull ^ (length * 0xA24BAED4963EE407ull);
+    uint64_t n = length;
+    while (n >= 8) {
+        uint64_t v;
+        std::memcpy(&v, p, 8);
+        h = (h ^ v) * 0xBF58476D1CE4E5B9ull;
+        h ^= h >> 31;
+        p += 8;
+        n -= 8;
+    }
+    if (n) {
+        uint64_t v = 0;
+        if (wide) {
+            std::memcpy(&v, p, 8);
+            v &= (uint64_t(1) << (n * 8)) - 1; // little-endian: keep the first n bytes
+        } else {
+            for (uint64_t i = 0; i < n; ++i)
+                v |= uint64_t(p[i]) << (8 * i);
+        }
+        h = (h ^ v) * 0x94D049BB133111EBull;
+    }
+    h ^= h >> 32;
+    h *= 0xD6E8FEB86659FD93ull;
+    h ^= h >> 29;
+    return h;
+}
+
+class WordTable {
+public:
+    WordTable() = default;
+    WordTable(const WordTable &) = delete;
+    WordTable &operator=(const WordTable &) = delete;
+    ~WordTable()
+    {
+        std::free(m_slots);
+        std::free(m_entries);
+        std::free(m_arena);
+    }
+
+    uint32_t size() const { return m_size; }
+    const WordEntry &entry(uint32_t i) const { return m_entries[i]; }
+    const uint8_t *word(const WordEntry &e) const { return m_arena + e.offset; }
+
+    // Adds `count` occurrences of the word; false when memory ran out.
+    bool add(const uint8_t *w, uint64_t length, uint64_t hash, uint64_t first, uint64_t count)
+    {
+        if (!m_slots && !grow())
+            return false;
+        const uint64_t tag = hash >> 32;
+        uint64_t i = hash & m_mask;
+        for (;;) {
+            const uint64_t s = m_slots[i];
+            if (s == 0)
+                break;
+            if ((s >> 32) == tag) {
+                WordEntry &e = m_entries[uint32_t(s) - 1];
+                if (e.length == length && std::memcmp(m_arena + e.offset, w, length) == 0) {
+                    e.count += count;
+                    if (first < e.first)
+                        e.first = first;
+                    return true;
+                }
+            }
+            i = (i + 1) & m_mask;
+        }
+        return insert(i, w, length, hash, first, count);
+    }
+
+private:
+    bool insert(uint64_t slot, const uint8_t *w, uint64_t length, uint64_t hash, uint64_t first,
+                uint64_t count);
+    bool grow();
+    bool reserveEntry();
+    bool reserveArena(uint64_t extra);
+
+    uint64_t *m_slots = nullptr; // (hash >> 32) << 32 | entry index + 1; 0 is free
+    uint64_t m_mask = 0;
+    WordEntry *m_entries = nullptr;
+    uint32_t m_size = 0;
+    uint32_t m_entryCapacity = 0;
+    uint8_t *m_arena = nullptr;
+    uint64_t m_arenaSize = 0;
+    uint64_t m_arenaCapacity = 0;
+};
+
+} // namespace brenvik

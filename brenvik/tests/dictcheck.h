@@ -1,0 +1,153 @@
+#pragma once
+
+// Helpers for checking dictionaries from the outside: a reader that follows
+// the dictionary loader's rules, and a plain reference build to compare with.
+// Uses only the library's exported functions.
+#include <brenvik.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace dictcheck {
+
+struct Line {
+    long long count;
+    std::string word;
+    bool operator==(const Line &o) const { return count == o.count && word == o.word; }
+};
+
+struct Loaded {
+    bool ok = true;
+    std::string error;
+    std::string header;
+    std::vector<Line> lines;
+};
+
+// Reads a dictionary as the program's loader does: the first line is the
+// specification; then, per word line, skip bytes <= 32, read the integer up
+// to the first byte <= 32 (at most 32 characters), consume that byte, and
+// take the rest of the line as the word. Byte 26 ends the file; CR LF, LF
+// and CR end lines.
+inline Loaded load(const std::string &file)
+{
+    Loaded d;
+    size_t end = file.find('\x1a');
+    if (end == std::string::npos)
+        end = file.size();
+    size_t i = 0;
+    const auto atLineEnd = [&](size_t k) { return file[k] == '\r' || file[k] == '\n'; };
+    const auto skipLineEnd = [&]() {
+        if (i < end && file[i] == '\r')
+            ++i;
+        else if (i < end && file[i] == '\n') {
+            ++i;
+            return;
+        } else
+            return;
+        if (i < end && file[i] == '\n')
+            ++i;
+    };
+    while (i < end && !atLineEnd(i))
+        d.header.push_back(file[i++]);
+    skipLineEnd();
+    for (;;) {
+        while (i < end && static_cast<unsigned char>(file[i]) <= 32)
+            ++i;
+        if (i >= end)
+            break;
+        std::string digits;
+        while (i < end && static_cast<unsigned char>(file[i]) > 32 && digits.size() < 33)
+            digits.push_back(file[i++]);
+        char *stop = nullptr;
+        const long long n = std::strtoll(digits.c_str(), &stop, 10);
+        if (digits.size() > 32 || *stop || digits == "-" || digits == "+") {
+            d.ok = false;
+            d.error = "Invalid numeric input: " + digits;
+            return d;
+        }
+        Line line{n, {}};
+        if (i < end && !atLineEnd(i)) {
+            ++i; // the one separator
+            while (i < end && !atLineEnd(i))
+                line.word.push_back(file[i++]);
+        }
+        skipLineEnd();
+        d.lines.push_back(std::move(line));
+    }
+    return d;
+}
+
+// The delimiter characters a specification stands for, read character by
+// character: "^p" CR, "^t" tab, "^" and any other character that character,
+// a final "^" code 0.
+inline std::vector<bool> delimiterSet(const std::string &spec)
+{
+    std::vector<bool> set(256, false);
+    for (size_t i = 0; i < spec.size(); ++i) {
+        unsigned char ch = static_cast<unsigned char>(spec[i]);
+        if (ch == '^') {
+            ++i;
+            ch = i < spec.size() ? static_cast<unsigned char>(spec[i]) : 0;
+            if (ch == 'p')
+                ch = 13;
+            else if (ch == 't')
+                ch = 9;
+        }
+        set[ch] = true;
+    }
+    return set;
+}
+
+// Lower-case table as the library's tolow gives it (byte 0 maps to itself).
+inline std::vector<unsigned char> lowerTable()
+{
+    std::vector<unsigned char> table(256);
+    table[0] = 0;
+    for (int b = 1; b < 256; ++b) {
+        char s[2] = {static_cast<char>(b), 0};
+        tolow(s);
+        table[b] = static_cast<unsigned char>(s[0]);
+    }
+    return table;
+}
+
+// A deliberately simple build: split (also at CR, LF and 26), lower-case,
+// drop short words, count, order by count and then first occurrence.
+inline std::vector<Line> reference(const std::string &text, const std::string &spec, int minimum)
+{
+    std::vector<bool> delimiter = delimiterSet(spec);
+    delimiter[13] = delimiter[10] = delimiter[26] = true;
+    static const std::vector<unsigned char> lower = lowerTable();
+    std::unordered_map<std::string, std::pair<long long, size_t>> counts; // count, first index
+    std::vector<std::string> firstSeen;
+    std::string word;
+    const auto finish = [&]() {
+        if (!word.empty() && static_cast<long long>(word.size()) >= minimum) {
+            auto [it, inserted] = counts.try_emplace(word, 0, firstSeen.size());
+            if (inserted)
+                firstSeen.push_back(word);
+            ++it->second.first;
+        }
+        word.clear();
+    };
+    for (unsigned char c : text) {
+        if (delimiter[c])
+            finish();
+        else
+            word.push_back(static_cast<char>(lower[c]));
+    }
+    finish();
+    std::vector<Line> lines;
+    for (const auto &w : firstSeen)
+        lines.push_back({counts[w].first, w});
+    std::stable_sort(lines.begin(), lines.end(),
+                     [](const Line &a, const Line &b) { return a.count > b.count; });
+    return lines;
+}
+
+} // namespace dictcheck
