@@ -25,6 +25,10 @@ Editor::Editor(QWidget *parent)
 
     connect(this, &QPlainTextEdit::cursorPositionChanged, this, &Editor::noteSelection);
     connect(this, &QPlainTextEdit::selectionChanged, this, &Editor::noteSelection);
+    connect(document(), &QTextDocument::contentsChange, this, [this] {
+        m_textCacheValid = false;
+        m_textCache.clear();
+    });
 }
 
 QString Editor::text() const
@@ -137,6 +141,28 @@ void Editor::replaceSelection(const QString &text)
 void Editor::typeText(const QString &text)
 {
     insertPlainText(text);
+    ensureCursorVisible();
+}
+
+const QString &Editor::cachedText() const
+{
+    if (!m_textCacheValid || m_textCache.size() != textLength()) {
+        m_textCache = text();
+        m_textCacheValid = true;
+    }
+    return m_textCache;
+}
+
+void Editor::replaceAllText(const QString &text, int caret)
+{
+    QTextDocument *doc = document();
+    QTextCursor c(doc);
+    c.select(QTextCursor::Document);
+    doc->setUndoRedoEnabled(false); // also empties the history
+    c.insertText(text);
+    doc->setUndoRedoEnabled(true);
+    c.setPosition(qBound(0, caret, int(textLength())));
+    setTextCursor(c);
     ensureCursorVisible();
 }
 

@@ -45,6 +45,13 @@ public:
     // Replaces the selection as typing does (undoable).
     void typeText(const QString &text);
 
+    // The whole text as text() gives it, kept until the document changes, so
+    // that repeated searches in a large document do not copy it every time.
+    const QString &cachedText() const;
+    // Replaces the whole text as one edit outside the undo history (which is
+    // emptied, as with replaceSelection), then puts the caret at position.
+    void replaceAllText(const QString &text, int caret);
+
     void setTextColor(const QColor &color);
     QColor textColor() const;
 
@@ -65,4 +72,6 @@ private:
     bool m_attached = true;
     int m_lastAnchor = -1;
     int m_lastPosition = -1;
+    mutable QString m_textCache;
+    mutable bool m_textCacheValid = false;
 };
