@@ -6,6 +6,20 @@
 
 class Keyboard;
 
+// The five constant tables of the other-layout typing, 47 entries each;
+// entry i of every character table belongs to entry i of KeyCodes.
+namespace altlayout {
+constexpr int TableSize = 47;
+extern const quint8 KeyCodes[TableSize];
+extern const QStringView RusLower;
+extern const QStringView RusUpper;
+extern const QStringView LatLower;
+extern const QStringView LatUpper;
+// The layout identifier whose keys type Russian characters under Alt.
+inline constexpr QStringView UsLayout = u"00000409";
+} // namespace altlayout
+
 // The character the pressed key gives in the other keyboard layout, for
-// Alt and Shift+Alt; empty otherwise. May change key (18 becomes 91).
+// Alt and Shift+Alt; empty otherwise. May change key (18 becomes 91). Uses no
+// state of its own: the layout and Caps Lock are asked of keyboard each time.
 QString AltLayoutChar(quint16 &key, TShiftState shift, Keyboard &keyboard);

@@ -17,6 +17,7 @@ quint16 fromScanCode(quint32 code)
         {45, 'K'}, {46, 'L'}, {47, 0xBA}, {48, 0xDE},
         {52, 'Z'}, {53, 'X'}, {54, 'C'}, {55, 'V'}, {56, 'B'}, {57, 'N'}, {58, 'M'},
         {59, 0xBC}, {60, 0xBE}, {61, 0xBF}, {51, 0xDC},
+        {94, 0xE2}, // the extra key of ISO keyboards, left of Z: not one of the 47
     };
     for (const auto &m : map)
         if (m.x == code)
@@ -31,6 +32,17 @@ quint16 fromQtKey(int key)
     if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
         return quint16(key);
     switch (key) {
+    // Shifted digits name the digit key they sit on in the US layout.
+    case Qt::Key_Exclam: return '1';
+    case Qt::Key_At: return '2';
+    case Qt::Key_NumberSign: return '3';
+    case Qt::Key_Dollar: return '4';
+    case Qt::Key_Percent: return '5';
+    case Qt::Key_AsciiCircum: return '6';
+    case Qt::Key_Ampersand: return '7';
+    case Qt::Key_Asterisk: return '8';
+    case Qt::Key_ParenLeft: return '9';
+    case Qt::Key_ParenRight: return '0';
     case Qt::Key_Backspace: return 8;
     case Qt::Key_Tab: case Qt::Key_Backtab: return 9;
     case Qt::Key_Clear: return 12;
@@ -106,8 +118,8 @@ quint16 virtualKey(const QKeyEvent &event)
         if (const quint16 vk = fromScanCode(event.nativeScanCode()))
             return vk;
     }
-    // Elsewhere (and for keys outside the main block) the Qt key decides; a
-    // non-Latin letter of the main block falls back to its scan-code position.
+    // Elsewhere (and for keys outside the main block) the Qt key decides, as
+    // the US layout names it.
     return fromQtKey(event.key());
 }
 

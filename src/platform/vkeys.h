@@ -12,8 +12,8 @@ namespace vkeys {
 quint16 virtualKey(const QKeyEvent &event);
 TShiftState shiftState(const QKeyEvent &event);
 
-// The code for a key at a position, from the platform's scan code; 0 if the
-// key is not one of the main block.
+// The code for a key at a position, from the X keycode: the main block and
+// the ISO key left of Z; 0 for any other key.
 quint16 fromScanCode(quint32 nativeScanCode);
 
 // The code for a Qt key outside the main block (function keys, arrows, ...).
