@@ -3,6 +3,7 @@
 #include <QListView>
 
 class QFileSystemModel;
+class QSortFilterProxyModel;
 
 // A list of the folders and files in one folder: folders first, each group
 // in natural name order, updated by itself when the folder's contents change
@@ -25,10 +26,16 @@ public:
     bool selectName(const QString &name);
 
     QFileSystemModel *fileModel() const { return m_model; }
+    // The model the view shows: the file model in the list's order.
+    QSortFilterProxyModel *sortedModel() const { return m_sorted; }
+
+    // Name order: digit runs compare by their number, the rest without case.
+    static int compareNames(const QString &a, const QString &b);
 
     static QString defaultRoot();
 
 private:
     QFileSystemModel *m_model;
+    QSortFilterProxyModel *m_sorted;
     QString m_root;
 };
