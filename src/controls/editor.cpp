@@ -6,6 +6,36 @@
 #include <QKeyEvent>
 #include <QTextBlock>
 
+namespace {
+
+// QTextDocument spends about 11 us on every block it creates, so a text with
+// hundreds of thousands of lines would take seconds to load. Lines of text
+// set by the program are therefore grouped into blocks of this many lines,
+// separated inside a block by U+2028; the editor's lines stay those of the text.
+constexpr int kLinesPerBlock = 64;
+
+QString toDocumentText(QString text)
+{
+    int n = 0;
+    for (QChar &c : text) {
+        if (c == QLatin1Char('\n') && ++n % kLinesPerBlock)
+            c = QChar::LineSeparator;
+    }
+    return text;
+}
+
+int linesIn(const QTextBlock &block)
+{
+    int count = block.userState();
+    if (count <= 0) {
+        count = int(block.text().count(QChar::LineSeparator)) + 1;
+        QTextBlock(block).setUserState(count);
+    }
+    return count;
+}
+
+} // namespace
+
 Editor::Editor(QWidget *parent)
     : QPlainTextEdit(parent)
 {
@@ -25,9 +55,13 @@ Editor::Editor(QWidget *parent)
 
     connect(this, &QPlainTextEdit::cursorPositionChanged, this, &Editor::noteSelection);
     connect(this, &QPlainTextEdit::selectionChanged, this, &Editor::noteSelection);
-    connect(document(), &QTextDocument::contentsChange, this, [this] {
+    connect(document(), &QTextDocument::contentsChange, this, [this](int from, int, int added) {
         m_textCacheValid = false;
         m_textCache.clear();
+        // Keep each changed block's line count.
+        for (QTextBlock b = document()->findBlock(from); b.isValid() && b.position() <= from + added;
+             b = b.next())
+            b.setUserState(int(b.text().count(QChar::LineSeparator)) + 1);
     });
 }
 
@@ -44,26 +78,40 @@ QString Editor::text() const
 void Editor::setText(const QString &text)
 {
     m_lastAnchor = m_lastPosition = -1;
-    setPlainText(text);
+    setPlainText(toDocumentText(text));
 }
 
 QStringList Editor::lines() const
 {
     QStringList out;
     out.reserve(document()->blockCount());
-    for (QTextBlock b = document()->begin(); b.isValid(); b = b.next())
-        out.append(b.text());
+    for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
+        const QString t = b.text();
+        for (const auto part : QStringView(t).split(QChar::LineSeparator))
+            out.append(part.toString());
+    }
     return out;
 }
 
 QString Editor::line(int index) const
 {
-    return document()->findBlockByNumber(index).text();
+    for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
+        const int n = linesIn(b);
+        if (index < n) {
+            const QString t = b.text();
+            return n == 1 ? t : t.section(QChar::LineSeparator, index, index);
+        }
+        index -= n;
+    }
+    return {};
 }
 
 int Editor::lineCount() const
 {
-    return document()->blockCount();
+    int n = 0;
+    for (QTextBlock b = document()->begin(); b.isValid(); b = b.next())
+        n += linesIn(b);
+    return n;
 }
 
 qsizetype Editor::textLength() const
@@ -84,13 +132,25 @@ void Editor::saveToFile(const QString &path) const
 
 int Editor::caretLine() const
 {
-    return document()->findBlock(textCursor().selectionEnd()).blockNumber();
+    const int end = textCursor().selectionEnd();
+    const QTextBlock current = document()->findBlock(end);
+    int line = 0;
+    for (QTextBlock b = document()->begin(); b.isValid() && b != current; b = b.next())
+        line += linesIn(b);
+    if (linesIn(current) > 1)
+        line += int(QStringView(current.text()).left(end - current.position()).count(QChar::LineSeparator));
+    return line;
 }
 
 int Editor::caretColumn() const
 {
     const int end = textCursor().selectionEnd();
-    return end - document()->findBlock(end).position();
+    const QTextBlock block = document()->findBlock(end);
+    const int column = end - block.position();
+    if (column == 0 || linesIn(block) == 1)
+        return column;
+    const QString t = block.text();
+    return column - int(t.lastIndexOf(QChar::LineSeparator, column - 1) + 1);
 }
 
 int Editor::selStart() const
@@ -155,12 +215,10 @@ const QString &Editor::cachedText() const
 
 void Editor::replaceAllText(const QString &text, int caret)
 {
-    QTextDocument *doc = document();
-    QTextCursor c(doc);
-    c.select(QTextCursor::Document);
-    doc->setUndoRedoEnabled(false); // also empties the history
-    c.insertText(text);
-    doc->setUndoRedoEnabled(true);
+    // Loading the text anew is many times faster than a cursor edit of a
+    // large document, and it empties the undo history as well.
+    setPlainText(text);
+    QTextCursor c = textCursor();
     c.setPosition(qBound(0, caret, int(textLength())));
     setTextCursor(c);
     ensureCursorVisible();

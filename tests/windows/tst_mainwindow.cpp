@@ -229,6 +229,38 @@ private slots:
         QCOMPARE(readAll("all.txt"), bytes);
     }
 
+    void longDocumentLines()
+    {
+        // Lines are the text's lines however the editor groups them internally.
+        QStringList lines;
+        for (int i = 0; i < 300; ++i)
+            lines << QStringLiteral("line %1").arg(i);
+        start();
+        Editor *e = Form1->RichEdit1;
+        e->setText(lines.join('\n'));
+        QCOMPARE(e->lineCount(), 300);
+        QCOMPARE(e->lines(), lines);
+        for (int i : {0, 63, 64, 65, 127, 128, 200, 299}) {
+            QCOMPARE(e->line(i), lines.at(i));
+            const int pos = int(lines.mid(0, i).join('\n').size()) + (i ? 1 : 0);
+            e->setSelStart(pos + 3);
+            QCOMPARE(e->caretLine(), i);
+            QCOMPARE(e->caretColumn(), 3);
+            e->setSelStart(pos);
+            QCOMPARE(e->caretColumn(), 0);
+        }
+        // Editing keeps lines and the text consistent.
+        e->setSelStart(int(lines.mid(0, 100).join('\n').size()) + 1);
+        e->typeText(QStringLiteral("new\n"));
+        lines.insert(100, QStringLiteral("new"));
+        QCOMPARE(e->text(), lines.join('\n'));
+        QCOMPARE(e->caretLine(), 101);
+        QCOMPARE(e->line(101), lines.at(101));
+        QCOMPARE(e->lineCount(), 301);
+        e->saveToFile(QStringLiteral("long.txt"));
+        QCOMPARE(readAll("long.txt"), lines.join(QStringLiteral("\r\n")).toLatin1());
+    }
+
     void selectionReplacementAndUndo()
     {
         start();
