@@ -3,7 +3,8 @@
 #include "controls/style.h"
 #include "startup.h"
 
-#include <QApplication>
+include <QApplication>
+#include <QIcon>
 
 #include <cstdio>
 #include <unistd.h>
@@ -13,6 +14,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zarvo"));
     QApplication::setStyle(new ZarvoStyle);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/zarvo.png")));
 
     createForms(QApplication::arguments());
     Form1->show();
