@@ -3,7 +3,7 @@
 #include "controls/style.h"
 #include "startup.h"
 
-include <QApplication>
+#include <QApplication>
 #include <QIcon>
 
 #include <cstdio>
