@@ -43,3 +43,10 @@ expect_bytes() {
   got=$(od -An -v -tx1 "$1" | tr -d ' \n')
   [ "$got" = "$2" ] || fail "$1: expected $2, got $got"
 }
+
+# xkeys CMD...: raw X keycodes and XKB locks through the XTEST helper
+# (xkeys chord 64+24 = Alt+Q whatever the layout; xkeys group 1; xkeys caps on).
+xkeys() { "$ZARVO_BIN/xkeys" "$@"; sleep 0.15; }
+
+# hex TEXT...: the bytes of printf-style TEXT as expect_bytes wants them.
+hex() { printf "$@" | od -An -v -tx1 | tr -d ' \n'; }
