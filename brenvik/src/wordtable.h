@@ -44,9 +44,12 @@ inline uint64_t hashWord(const uint8_t *p, uint64_t length, bool wide)
         }
         h = (h ^ v) * 0x94D049BB133111EBull;
     }
-    h ^= h >> 32;
-    h *= 0xD6E8FEB86659FD93ull;
-    h ^= h >> 29;
+    // Full avalanche: the low bits pick the slot, the high bits are the tag.
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDull;
+    h ^= h >> 33;
+    h *= 0xC4CEB9FE1A85EC53ull;
+    h ^= h >> 33;
     return h;
 }
 

@@ -1,0 +1,103 @@
+// Random bytes as source text and delimiter specification: every build must
+// end with a result, and every written dictionary must load back, word for
+// word, as a plain reference build counts the text.
+#include "../brenvik/tests/dictcheck.h"
+
+#include <brenvik.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include <unistd.h>
+
+namespace {
+
+std::string g_dir;
+
+void writeFile(const std::string &p, const uint8_t *data, size_t n)
+{
+    FILE *f = std::fopen(p.c_str(), "wb");
+    if (!f)
+        std::abort();
+    std::fwrite(data, 1, n, f);
+    std::fclose(f);
+}
+
+std::string readFile(const std::string &p)
+{
+    std::string s;
+    FILE *f = std::fopen(p.c_str(), "rb");
+    if (!f)
+        return s;
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+        s.append(buf, n);
+    std::fclose(f);
+    return s;
+}
+
+void require(bool ok, const char *what)
+{
+    if (!ok) {
+        std::fprintf(stderr, "check failed: %s\n", what);
+        std::abort();
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (g_dir.empty()) {
+        char tmpl[] = "/tmp/fuzz_createdic.XXXXXX";
+        if (!mkdtemp(tmpl))
+            std::abort();
+        g_dir = tmpl;
+    }
+    if (size < 2)
+        return 0;
+    // First byte: minimum length; second: length of the specification.
+    const int minimum = data[0] % 22 - 1;
+    size_t specLength = data[1];
+    data += 2;
+    size -= 2;
+    if (specLength > size)
+        specLength = size;
+    std::string spec;
+    for (size_t k = 0; k < specLength; ++k)
+        if (data[k])
+            spec.push_back(static_cast<char>(data[k]));
+    data += specLength;
+    size -= specLength;
+    const std::string text(reinterpret_cast<const char *>(data), size);
+
+    const std::string source = g_dir + "/src.txt", target = g_dir + "/out.slo";
+    writeFile(source, data, size);
+    ::unlink(target.c_str());
+    const int32_t r = createdicdll(source.c_str(), target.c_str(), spec.empty() ? nullptr : spec.c_str(),
+                                   minimum, nullptr, nullptr);
+    const auto expected = dictcheck::reference(text, spec, minimum);
+    if (size == 0) {
+        require(r == BRENVIK_SOURCE_EMPTY, "empty source gives 3");
+        return 0;
+    }
+    if (expected.empty()) {
+        require(r == BRENVIK_DICTIONARY_EMPTY, "no words gives 4");
+        require(::access(target.c_str(), F_OK) != 0, "no file after 4");
+        return 0;
+    }
+    require(r == BRENVIK_OK, "build succeeds");
+    const auto d = dictcheck::load(readFile(target));
+    require(d.ok, "loads without a numeric error");
+    require(d.lines == expected, "words, counts and order as the reference");
+    bool raw = false;
+    for (char c : spec)
+        raw = raw || c == '\r' || c == '\n' || c == '\x1a';
+    if (!raw)
+        require(d.header == spec, "first line is the specification");
+    else
+        require(dictcheck::reference(text, d.header, minimum) == expected, "first line builds the same");
+    return 0;
+}
