@@ -12,6 +12,7 @@
 #include "wordtable.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -38,7 +39,7 @@ namespace {
 
 constexpr uint8_t kCR = 13, kLF = 10, kEOF = 26;
 constexpr uint64_t kMaxStep = 2u << 20;
-constexpr uint64_t kSplitAtLeast = 64u << 10; // smaller regions are not worth a hand-over
+constexpr uint64_t kSplitAtLeast = 1u << 20; // smaller files are read by one thread
 constexpr size_t kPad = 16;
 
 // Reads the delimiter specification the way the dictionary's users read it:
@@ -156,96 +157,6 @@ struct Counter {
     }
 };
 
-// The second thread of the reading phase; it counts one region per step.
-class Helper {
-public:
-    bool start(Counter *counter)
-    {
-        m_counter = counter;
-        if (pthread_mutex_init(&m_mutex, nullptr) != 0)
-            return false;
-        if (pthread_cond_init(&m_cond, nullptr) != 0) {
-            pthread_mutex_destroy(&m_mutex);
-            return false;
-        }
-        if (pthread_create(&m_thread, nullptr, &Helper::main, this) != 0) {
-            pthread_cond_destroy(&m_cond);
-            pthread_mutex_destroy(&m_mutex);
-            return false;
-        }
-        m_running = true;
-        return true;
-    }
-    bool running() const { return m_running; }
-
-    void post(uint8_t *b, uint8_t *e, const uint8_t *limit, const uint8_t *origin, uint64_t base)
-    {
-        pthread_mutex_lock(&m_mutex);
-        m_b = b;
-        m_e = e;
-        m_limit = limit;
-        m_origin = origin;
-        m_base = base;
-        m_state = Posted;
-        pthread_cond_broadcast(&m_cond);
-        pthread_mutex_unlock(&m_mutex);
-    }
-    void wait()
-    {
-        pthread_mutex_lock(&m_mutex);
-        while (m_state == Posted)
-            pthread_cond_wait(&m_cond, &m_mutex);
-        pthread_mutex_unlock(&m_mutex);
-    }
-    void stop()
-    {
-        if (!m_running)
-            return;
-        pthread_mutex_lock(&m_mutex);
-        m_state = Quit;
-        pthread_cond_broadcast(&m_cond);
-        pthread_mutex_unlock(&m_mutex);
-        pthread_join(m_thread, nullptr);
-        pthread_cond_destroy(&m_cond);
-        pthread_mutex_destroy(&m_mutex);
-        m_running = false;
-    }
-    ~Helper() { stop(); }
-
-private:
-    enum State { Idle, Posted, Quit };
-    static void *main(void *self)
-    {
-        auto *h = static_cast<Helper *>(self);
-        pthread_mutex_lock(&h->m_mutex);
-        for (;;) {
-            while (h->m_state == Idle)
-                pthread_cond_wait(&h->m_cond, &h->m_mutex);
-            if (h->m_state == Quit)
-                break;
-            pthread_mutex_unlock(&h->m_mutex);
-            if (!h->m_counter->failed)
-                h->m_counter->count(h->m_b, h->m_e, h->m_limit, h->m_origin, h->m_base);
-            pthread_mutex_lock(&h->m_mutex);
-            if (h->m_state == Posted)
-                h->m_state = Idle;
-            pthread_cond_broadcast(&h->m_cond);
-        }
-        pthread_mutex_unlock(&h->m_mutex);
-        return nullptr;
-    }
-
-    Counter *m_counter = nullptr;
-    pthread_t m_thread{};
-    pthread_mutex_t m_mutex;
-    pthread_cond_t m_cond;
-    State m_state = Idle;
-    bool m_running = false;
-    uint8_t *m_b = nullptr, *m_e = nullptr;
-    const uint8_t *m_limit = nullptr, *m_origin = nullptr;
-    uint64_t m_base = 0;
-};
-
 // A word longer than a reading step, gathered across steps.
 struct LongWord {
     uint8_t *data = nullptr;
@@ -305,24 +216,6 @@ struct Buffer {
         return data != nullptr;
     }
 };
-
-// Reads up to n bytes; fewer only at the end of the file. -1 on error.
-int64_t readFully(int fd, uint8_t *p, uint64_t n)
-{
-    uint64_t got = 0;
-    while (got < n) {
-        const ssize_t r = ::read(fd, p + got, n - got);
-        if (r < 0) {
-            if (errno == EINTR)
-                continue;
-            return -1;
-        }
-        if (r == 0)
-            break;
-        got += uint64_t(r);
-    }
-    return int64_t(got);
-}
 
 bool writeFully(int fd, const void *data, uint64_t n)
 {
@@ -431,6 +324,183 @@ private:
     uint64_t m_used = 0;
 };
 
+// Lets the calling thread hold the second reader while it is inside a
+// progress report, and tells it when the second reader is finished.
+class Gate {
+public:
+    Gate()
+    {
+        pthread_mutex_init(&m_mutex, nullptr);
+        pthread_cond_init(&m_cond, nullptr);
+    }
+    ~Gate()
+    {
+        pthread_cond_destroy(&m_cond);
+        pthread_mutex_destroy(&m_mutex);
+    }
+    void hold() { m_held.store(true); }
+    void release()
+    {
+        pthread_mutex_lock(&m_mutex);
+        m_held.store(false);
+        pthread_cond_broadcast(&m_cond);
+        pthread_mutex_unlock(&m_mutex);
+    }
+    // Called by the second reader between its steps.
+    void pass()
+    {
+        if (!m_held.load())
+            return;
+        pthread_mutex_lock(&m_mutex);
+        while (m_held.load())
+            pthread_cond_wait(&m_cond, &m_mutex);
+        pthread_mutex_unlock(&m_mutex);
+    }
+    void finish()
+    {
+        pthread_mutex_lock(&m_mutex);
+        m_finished = true;
+        pthread_cond_broadcast(&m_cond);
+        pthread_mutex_unlock(&m_mutex);
+    }
+    // Waits a little for the second reader; true once it has finished.
+    bool waitFinished()
+    {
+        pthread_mutex_lock(&m_mutex);
+        if (!m_finished) {
+            timespec until{};
+            clock_gettime(CLOCK_REALTIME, &until);
+            until.tv_nsec += 5 * 1000 * 1000;
+            if (until.tv_nsec >= 1000000000) {
+                until.tv_nsec -= 1000000000;
+                ++until.tv_sec;
+            }
+            pthread_cond_timedwait(&m_cond, &m_mutex, &until);
+        }
+        const bool finished = m_finished;
+        pthread_mutex_unlock(&m_mutex);
+        return finished;
+    }
+
+private:
+    pthread_mutex_t m_mutex;
+    pthread_cond_t m_cond;
+    std::atomic<bool> m_held{false};
+    bool m_finished = false;
+};
+
+// Counts the words of the file range [begin, end) in steps; the range starts
+// at the file's start or at a delimiter and ends at a delimiter or the end.
+struct RangeReader {
+    int fd = -1;
+    uint64_t begin = 0, end = 0, step = 1;
+    Counter counter;
+    LongWord longWord;
+    Buffer<uint8_t> buffer;
+    std::atomic<uint64_t> done{0};
+    int32_t result = BRENVIK_OK;
+
+    template <typename AfterStep>
+    void run(AfterStep afterStep)
+    {
+        result = read(afterStep);
+        if (result == BRENVIK_OK && counter.failed)
+            result = BRENVIK_OUT_OF_MEMORY;
+    }
+
+private:
+    bool finishLongWord()
+    {
+        longWord.active = false;
+        if (longWord.length < counter.minimum)
+            return true;
+        const uint64_t h = hashWord(longWord.data, longWord.length, false);
+        return counter.table.add(longWord.data, longWord.length, h, longWord.first, 1);
+    }
+
+    template <typename AfterStep>
+    int32_t read(AfterStep afterStep)
+    {
+        const uint8_t *delimiter = counter.delimiter;
+        if (!buffer.allocate(2 * step + kPad))
+            return BRENVIK_OUT_OF_MEMORY;
+        uint8_t *const buf = buffer.data;
+        std::memset(buf, 0, 2 * step + kPad);
+        uint64_t offset = begin, carry = 0, bufBase = begin;
+        while (offset < end) {
+            const uint64_t want = std::min(step, end - offset);
+            uint64_t got = 0;
+            while (got < want) {
+                const ssize_t r = ::pread(fd, buf + carry + got, want - got, off_t(offset + got));
+                if (r < 0 && errno == EINTR)
+                    continue;
+                if (r < 0)
+                    return BRENVIK_READ_FAILED;
+                if (r == 0)
+                    break;
+                got += uint64_t(r);
+            }
+            offset += got;
+            done.store(offset - begin, std::memory_order_relaxed);
+            const bool eof = got < want || offset >= end;
+            const uint64_t total = carry + got;
+            uint64_t pos = 0;
+            if (longWord.active) {
+                while (pos < total && !delimiter[buf[pos]])
+                    ++pos;
+                if (!longWord.append(buf, pos))
+                    return BRENVIK_OUT_OF_MEMORY;
+                if ((pos < total || eof) && !finishLongWord())
+                    return BRENVIK_OUT_OF_MEMORY;
+            }
+            uint64_t last = total;
+            if (!eof) {
+                last = pos;
+                for (uint64_t k = total; k > pos; --k) {
+                    if (delimiter[buf[k - 1]]) {
+                        last = k;
+                        break;
+                    }
+                }
+            }
+            counter.count(buf + pos, buf + last, buf + 2 * step + kPad, buf, bufBase);
+            if (counter.failed)
+                return BRENVIK_OUT_OF_MEMORY;
+            const uint64_t tail = total - last;
+            carry = 0;
+            if (tail >= step) {
+                longWord.active = true;
+                longWord.length = 0;
+                longWord.first = bufBase + last;
+                if (!longWord.append(buf + last, tail))
+                    return BRENVIK_OUT_OF_MEMORY;
+            } else if (tail) {
+                std::memmove(buf, buf + last, tail);
+                carry = tail;
+            }
+            bufBase += total - carry;
+            afterStep();
+            if (eof)
+                break;
+        }
+        if (longWord.active && !finishLongWord())
+            return BRENVIK_OUT_OF_MEMORY;
+        return BRENVIK_OK;
+    }
+};
+
+struct SecondReader {
+    RangeReader *reader;
+    Gate *gate;
+    static void *main(void *self)
+    {
+        auto *s = static_cast<SecondReader *>(self);
+        s->reader->run([s] { s->gate->pass(); });
+        s->gate->finish();
+        return nullptr;
+    }
+};
+
 struct Order {
     const WordTable *table;
     bool operator()(uint32_t a, uint32_t b) const
@@ -482,93 +552,60 @@ int32_t build(const char *source, const char *target, const char *spec, int32_t 
     delimiter[kCR] = delimiter[kLF] = delimiter[kEOF] = 1;
 
     const uint64_t minLength = minimum > 0 ? uint64_t(minimum) : 0;
-    Counter first, second;
-    first.delimiter = second.delimiter = delimiter;
-    first.minimum = second.minimum = minLength;
-    Helper helper;
-    LongWord longWord;
-
-    const uint64_t step = std::clamp<uint64_t>(size / 128, 1, kMaxStep);
-    Buffer<uint8_t> buffer;
-    if (!buffer.allocate(2 * step + kPad))
-        return BRENVIK_OUT_OF_MEMORY;
-    uint8_t *const buf = buffer.data;
-    std::memset(buf, 0, 2 * step + kPad);
-
-    const auto finishLongWord = [&]() -> bool {
-        longWord.active = false;
-        if (longWord.length < minLength)
-            return true;
-        const uint64_t h = hashWord(longWord.data, longWord.length, false);
-        return first.table.add(longWord.data, longWord.length, h, longWord.first, 1);
-    };
-
-    reading.start();
-    uint64_t done = 0, carry = 0, bufBase = 0;
-    while (done < size) {
-        const uint64_t want = std::min(step, size - done);
-        const int64_t got = readFully(in.get(), buf + carry, want);
-        if (got < 0)
-            return BRENVIK_READ_FAILED;
-        done += uint64_t(got);
-        const bool eof = uint64_t(got) < want || done >= size;
-        const uint64_t total = carry + uint64_t(got);
-        uint64_t pos = 0;
-        if (longWord.active) {
-            while (pos < total && !delimiter[buf[pos]])
-                ++pos;
-            if (!longWord.append(buf, pos))
-                return BRENVIK_OUT_OF_MEMORY;
-            if ((pos < total || eof) && !finishLongWord())
-                return BRENVIK_OUT_OF_MEMORY;
-        }
-        uint64_t end = total;
-        if (!eof) {
-            end = pos;
-            for (uint64_t k = total; k > pos; --k) {
-                if (delimiter[buf[k - 1]]) {
-                    end = k;
+    RangeReader firstHalf, secondHalf;
+    for (RangeReader *r : {&firstHalf, &secondHalf}) {
+        r->fd = in.get();
+        r->counter.delimiter = delimiter;
+        r->counter.minimum = minLength;
+        r->step = std::clamp<uint64_t>(size / 128, 1, kMaxStep);
+    }
+    // The second half starts at the first delimiter from the middle on.
+    uint64_t split = size;
+    if (size >= kSplitAtLeast) {
+        uint8_t probe[4096];
+        for (uint64_t at = size / 2; at < size && split == size;) {
+            const ssize_t r = ::pread(in.get(), probe, sizeof probe, off_t(at));
+            if (r <= 0)
+                break;
+            for (ssize_t k = 0; k < r; ++k)
+                if (delimiter[probe[k]]) {
+                    split = at + uint64_t(k);
                     break;
                 }
-            }
+            at += uint64_t(r);
         }
-        // [pos, end) holds whole words only; hand its second half to the helper.
-        uint64_t mid = end;
-        if (end - pos >= kSplitAtLeast && (helper.running() || helper.start(&second))) {
-            mid = pos + (end - pos) / 2;
-            while (mid < end && !delimiter[buf[mid]])
-                ++mid;
-            helper.post(buf + mid, buf + end, buf + 2 * step + kPad, buf, bufBase);
-        }
-        first.count(buf + pos, buf + mid, mid == end ? buf + 2 * step + kPad : buf + mid, buf, bufBase);
-        if (mid != end)
-            helper.wait();
-        if (first.failed || second.failed)
-            return BRENVIK_OUT_OF_MEMORY;
-
-        const uint64_t tail = total - end;
-        carry = 0;
-        if (tail >= step) {
-            longWord.active = true;
-            longWord.length = 0;
-            longWord.first = bufBase + end;
-            if (!longWord.append(buf + end, tail))
-                return BRENVIK_OUT_OF_MEMORY;
-        } else if (tail) {
-            std::memmove(buf, buf + end, tail);
-            carry = tail;
-        }
-        bufBase += total - carry;
-        reading.report(percentOf(done, size));
-        if (eof)
-            break;
     }
-    if (longWord.active && !finishLongWord())
-        return BRENVIK_OUT_OF_MEMORY;
-    helper.stop();
+    firstHalf.end = split;
+    secondHalf.begin = secondHalf.end = split;
+    if (split < size)
+        secondHalf.end = size;
+
+    reading.start();
+    Gate gate;
+    const auto report = [&] {
+        gate.hold();
+        reading.report(percentOf(firstHalf.done.load() + secondHalf.done.load(), size));
+        gate.release();
+    };
+    SecondReader helper{&secondHalf, &gate};
+    pthread_t thread{};
+    const bool threaded = split < size && pthread_create(&thread, nullptr, &SecondReader::main, &helper) == 0;
+    firstHalf.run(report);
+    if (threaded) {
+        while (!gate.waitFinished())
+            report();
+        pthread_join(thread, nullptr);
+    } else if (split < size) {
+        secondHalf.run(report);
+    }
+    if (firstHalf.result != BRENVIK_OK)
+        return firstHalf.result;
+    if (secondHalf.result != BRENVIK_OK)
+        return secondHalf.result;
     in.reset();
     reading.report(100);
 
+    Counter &first = firstHalf.counter, &second = secondHalf.counter;
     if (first.table.size() == 0 && second.table.size() == 0)
         return BRENVIK_DICTIONARY_EMPTY;
 
