@@ -7,15 +7,16 @@ bool WordTable::grow()
     const uint64_t capacity = m_slots ? (m_mask + 1) * 2 : 4096;
     if (capacity > (uint64_t(1) << 40))
         return false;
-    auto *slots = static_cast<uint64_t *>(std::calloc(capacity, sizeof(uint64_t)));
+    auto *slots = static_cast<Slot *>(std::calloc(capacity, sizeof(Slot)));
     if (!slots)
         return false;
     const uint64_t mask = capacity - 1;
     for (uint32_t k = 0; k < m_size; ++k) {
         uint64_t i = m_entries[k].hash & mask;
-        while (slots[i])
+        while (slots[i].key)
             i = (i + 1) & mask;
-        slots[i] = (m_entries[k].hash >> 32) << 32 | (uint64_t(k) + 1);
+        slots[i] = Slot{(m_entries[k].hash >> 32) << 32 | (uint64_t(k) + 1), m_entries[k].offset,
+                        m_entries[k].length};
     }
     std::free(m_slots);
     m_slots = slots;
@@ -65,7 +66,7 @@ bool WordTable::insert(uint64_t slot, const uint8_t *w, uint64_t length, uint64_
     std::memcpy(m_arena + m_arenaSize, w, length);
     m_entries[m_size] = WordEntry{hash, m_arenaSize, length, count, first};
     m_arenaSize += length;
-    m_slots[slot] = (hash >> 32) << 32 | (uint64_t(m_size) + 1);
+    m_slots[slot] = Slot{(hash >> 32) << 32 | (uint64_t(m_size) + 1), m_arenaSize - length, length};
     ++m_size;
     // Keep the load at most one half so that probes stay short.
     if (uint64_t(m_size) * 2 > m_mask + 1)

@@ -69,7 +69,8 @@ public:
     const WordEntry &entry(uint32_t i) const { return m_entries[i]; }
     const uint8_t *word(const WordEntry &e) const { return m_arena + e.offset; }
 
-    // Adds `count` occurrences of the word; false when memory ran out.
+    // Adds `count` occurrences of the word; false when memory ran out. A hit
+    // reads only its slot and the word's bytes: the entry is merely updated.
     bool add(const uint8_t *w, uint64_t length, uint64_t hash, uint64_t first, uint64_t count)
     {
         if (!m_slots && !grow())
@@ -77,17 +78,17 @@ public:
         const uint64_t tag = hash >> 32;
         uint64_t i = hash & m_mask;
         for (;;) {
-            const uint64_t s = m_slots[i];
-            if (s == 0)
+            const Slot &s = m_slots[i];
+            if (s.key == 0)
                 break;
-            if ((s >> 32) == tag) {
-                WordEntry &e = m_entries[uint32_t(s) - 1];
-                if (e.length == length && std::memcmp(m_arena + e.offset, w, length) == 0) {
-                    e.count += count;
-                    if (first < e.first)
-                        e.first = first;
-                    return true;
-                }
+            if ((s.key >> 32) == tag && s.length == length &&
+                std::memcmp(m_arena + s.offset, w, length) == 0) {
+                WordEntry &e = m_entries[uint32_t(s.key) - 1];
+                e.count += count;
+                // Within one reader later occurrences never come first; only merging needs this.
+                if (count != 1 && first < e.first)
+                    e.first = first;
+                return true;
             }
             i = (i + 1) & m_mask;
         }
@@ -101,7 +102,12 @@ private:
     bool reserveEntry();
     bool reserveArena(uint64_t extra);
 
-    uint64_t *m_slots = nullptr; // (hash >> 32) << 32 | entry index + 1; 0 is free
+    struct Slot {
+        uint64_t key; // (hash >> 32) << 32 | entry index + 1; 0 is free
+        uint64_t offset;
+        uint64_t length;
+    };
+    Slot *m_slots = nullptr;
     uint64_t m_mask = 0;
     WordEntry *m_entries = nullptr;
     uint32_t m_size = 0;
