@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QGridLayout>
+#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -106,6 +107,14 @@ QPushButton *ReplaceDialog::button(Action action) const
     case Action::FindNext: break;
     }
     return m_findNext;
+}
+
+void ReplaceDialog::hideEvent(QHideEvent *event)
+{
+    QDialog::hideEvent(event);
+    // The keyboard goes back to the window the dialog belongs to.
+    if (QWidget *owner = parentWidget(); owner && owner->isVisible() && !event->spontaneous())
+        owner->activateWindow();
 }
 
 void ReplaceDialog::updateButtons()

@@ -43,6 +43,9 @@ signals:
     void find();    // Find Next
     void replace(); // Replace or Replace All
 
+protected:
+    void hideEvent(QHideEvent *event) override;
+
 private:
     void updateButtons();
     void emitRequest(Action action);
