@@ -23,12 +23,27 @@ bool isWholeWord(QStringView text, qsizetype at, qsizetype size)
 
 qsizetype find(QStringView text, QStringView what, qsizetype start, qsizetype length, Options options)
 {
+    return find(text, QStringView(), what, start, length, options);
+}
+
+qsizetype find(QStringView text, QStringView folded, QStringView what, qsizetype start, qsizetype length,
+               Options options)
+{
     if (what.isEmpty() || start < 0 || length < what.size() || start > text.size())
         return -1;
     const qsizetype end = qMin(text.size(), start + length);
+    Qt::CaseSensitivity cs = options.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    QStringView haystack = text;
+    QString foldedWhat;
+    if (!options.matchCase && folded.size() == text.size()) {
+        // Folding keeps every position, so hits in the folded text are hits in the text.
+        foldedWhat = what.toString().toCaseFolded();
+        what = foldedWhat;
+        haystack = folded;
+        cs = Qt::CaseSensitive;
+    }
     // The hit must end within the range, so search only the range itself.
-    const QStringView range = text.sliced(0, end);
-    const Qt::CaseSensitivity cs = options.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    const QStringView range = haystack.sliced(0, end);
     for (qsizetype from = start; from + what.size() <= end;) {
         const qsizetype hit = range.indexOf(what, from, cs);
         if (hit < 0)

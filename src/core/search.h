@@ -29,6 +29,10 @@ bool isWordChar(QChar c);
 // continue a word on either side: where the hit begins (ends) with a word
 // character, the character before (after) it must not be one.
 qsizetype find(QStringView text, QStringView what, qsizetype start, qsizetype length, Options options);
+// The same, given also text.toCaseFolded() (kept by the caller across
+// searches): a case-insensitive search then runs as a plain scan.
+qsizetype find(QStringView text, QStringView folded, QStringView what, qsizetype start, qsizetype length,
+               Options options);
 
 // The editor operations a search needs, in character positions.
 class Target
