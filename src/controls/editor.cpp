@@ -284,7 +284,7 @@ void Editor::keyPressEvent(QKeyEvent *event)
     // AltGr (no Alt flag) keep the platform's behaviour.
     const auto mods = event->modifiers();
     if ((mods & Qt::AltModifier) && !(mods & Qt::ControlModifier) && !event->text().isEmpty()
-        && event->text().at(0).isPrint()) {
+        && (event->text().at(0).isPrint() || event->text().at(0) == QLatin1Char('\t'))) {
         event->accept();
         return;
     }

@@ -83,6 +83,7 @@ private slots:
         QTest::newRow("ctrl+alt Q") << us << false << QList<Press>{{Qt::Key_Q, "\x11", CtrlAlt}} << "";
         QTest::newRow("alt space") << us << false << QList<Press>{{Qt::Key_Space, " ", Alt}} << "";
         QTest::newRow("alt enter") << us << false << QList<Press>{{Qt::Key_Return, "\r", Alt}} << "";
+        QTest::newRow("alt tab") << us << false << QList<Press>{{Qt::Key_Tab, "\t", Alt}} << "";
         QTest::newRow("alt keypad 5") << us << false
             << QList<Press>{{Qt::Key_5, "5", Alt | Qt::KeypadModifier}} << "";
         QTest::newRow("alt alone, then a letter") << us << false
