@@ -42,6 +42,7 @@ TForm1::TForm1(const QStringList &arguments, QWidget *parent)
     Splitter1->setStretchFactor(0, 1);
     Splitter1->setStretchFactor(1, 0);
     Splitter1->setSizes({544 - 121 - 1, 121});
+    ListBox1->setMinimumWidth(1); // the width the user or the settings give is kept exactly
 
     for (QLabel *&panel : StatusPanels) {
         panel = new QLabel(StatusBar1);
