@@ -228,7 +228,7 @@ void Editor::replaceAllText(const QString &text, int caret)
 {
     // Loading the text anew is many times faster than a cursor edit of a
     // large document, and it empties the undo history as well.
-    setPlainText(text);
+    setText(text);
     QTextCursor c = textCursor();
     c.setPosition(qBound(0, caret, int(textLength())));
     setTextCursor(c);
