@@ -56,9 +56,8 @@ Editor::Editor(QWidget *parent)
     connect(this, &QPlainTextEdit::cursorPositionChanged, this, &Editor::noteSelection);
     connect(this, &QPlainTextEdit::selectionChanged, this, &Editor::noteSelection);
     connect(document(), &QTextDocument::contentsChange, this, [this](int from, int, int added) {
-        m_textCacheValid = m_foldedCacheValid = false;
+        m_textCacheValid = false;
         m_textCache.clear();
-        m_foldedCache.clear();
         // Keep each changed block's line count.
         for (QTextBlock b = document()->findBlock(from); b.isValid() && b.position() <= from + added;
              b = b.next())
@@ -212,16 +211,6 @@ const QString &Editor::cachedText() const
         m_textCacheValid = true;
     }
     return m_textCache;
-}
-
-const QString &Editor::cachedFoldedText() const
-{
-    const QString &text = cachedText();
-    if (!m_foldedCacheValid || m_foldedCache.size() != text.size()) {
-        m_foldedCache = text.toCaseFolded();
-        m_foldedCacheValid = true;
-    }
-    return m_foldedCache;
 }
 
 void Editor::replaceAllText(const QString &text, int caret)

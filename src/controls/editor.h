@@ -48,8 +48,6 @@ public:
     // The whole text as text() gives it, kept until the document changes, so
     // that repeated searches in a large document do not copy it every time.
     const QString &cachedText() const;
-    // cachedText().toCaseFolded(), kept alike, for case-insensitive searches.
-    const QString &cachedFoldedText() const;
     // Replaces the whole text as one edit outside the undo history (which is
     // emptied, as with replaceSelection), then puts the caret at position.
     void replaceAllText(const QString &text, int caret);
@@ -76,6 +74,4 @@ private:
     int m_lastPosition = -1;
     mutable QString m_textCache;
     mutable bool m_textCacheValid = false;
-    mutable QString m_foldedCache;
-    mutable bool m_foldedCacheValid = false;
 };
