@@ -58,17 +58,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     if (size < 2)
         return 0;
-    // First byte: minimum length; second: length of the specification.
+    // First byte: minimum length; second: length of the delimiter specification.
     const int minimum = data[0] % 22 - 1;
     size_t specLength = data[1];
     data += 2;
     size -= 2;
     if (specLength > size)
         specLength = size;
-    std::string spec;
+    std::string notation;
     for (size_t k = 0; k < specLength; ++k)
         if (data[k])
-            spec.push_back(static_cast<char>(data[k]));
+            notation.push_back(static_cast<char>(data[k]));
     data += specLength;
     size -= specLength;
     const std::string text(reinterpret_cast<const char *>(data), size);
@@ -76,9 +76,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const std::string source = g_dir + "/src.txt", target = g_dir + "/out.slo";
     writeFile(source, data, size);
     ::unlink(target.c_str());
-    const int32_t r = createdicdll(source.c_str(), target.c_str(), spec.empty() ? nullptr : spec.c_str(),
+    const int32_t r = createdicdll(source.c_str(), target.c_str(), notation.empty() ? nullptr : notation.c_str(),
                                    minimum, nullptr, nullptr);
-    const auto expected = dictcheck::reference(text, spec, minimum);
+    const auto expected = dictcheck::reference(text, notation, minimum);
     if (size == 0) {
         require(r == BRENVIK_SOURCE_EMPTY, "empty source gives 3");
         return 0;
@@ -93,10 +93,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     require(d.ok, "loads without a numeric error");
     require(d.lines == expected, "words, counts and order as the reference");
     bool raw = false;
-    for (char c : spec)
+    for (char c : notation)
         raw = raw || c == '\r' || c == '\n' || c == '\x1a';
     if (!raw)
-        require(d.header == spec, "first line is the specification");
+        require(d.header == notation, "first line is the delimiter specification");
     else
         require(dictcheck::reference(text, d.header, minimum) == expected, "first line builds the same");
     return 0;

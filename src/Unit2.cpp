@@ -191,6 +191,6 @@ bool TForm2::isDelimiter(QChar c)
 
 bool IsDelimiter(QChar c)
 {
-    // Before the dictionary window exists there is no specification to read.
+    // Before the dictionary window exists there is no delimiter specification to read.
     return Form2 && Form2->isDelimiter(c);
 }

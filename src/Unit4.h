@@ -59,7 +59,7 @@ public:
 
     // The request of SrcFile, DstFile and Delims with the given minimum word
     // length (brought into 0..20). Throws ZarvoError when the delimiter
-    // specification holds a character Windows-1251 cannot hold.
+    // delimiter specification holds a character Windows-1251 cannot hold.
     static Request currentRequest(int minimum);
 
     // Creates the job and starts its thread, already running. Throws when the

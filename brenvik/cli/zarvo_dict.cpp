@@ -1,4 +1,4 @@
-// zarvo-dict SOURCE TARGET [--delims SPEC] [--min N]
+// zarvo-dict SOURCE TARGET [--delims DELIMS] [--min N]
 // Builds a dictionary file with libbrenvik. The exit status is the library's
 // result; 64 for a wrong command line.
 #include <brenvik.h>
@@ -106,7 +106,7 @@ void onProgress2(int32_t value)
 
 int usage(const char *why)
 {
-    std::fprintf(stderr, "zarvo-dict: %s\nusage: zarvo-dict SOURCE TARGET [--delims SPEC] [--min N]\n", why);
+    std::fprintf(stderr, "zarvo-dict: %s\nusage: zarvo-dict SOURCE TARGET [--delims DELIMS] [--min N]\n", why);
     return kUsage;
 }
 
@@ -142,12 +142,12 @@ int main(int argc, char **argv)
     if (!source || !target)
         return usage("SOURCE and TARGET are needed");
 
-    std::string spec;
-    if (!toWindows1251(delims, spec))
+    std::string notation;
+    if (!toWindows1251(delims, notation))
         return usage("the delimiters hold a character that Windows-1251 cannot hold");
 
     g_showProgress = isatty(STDERR_FILENO);
-    const int32_t result = createdicdll(source, target, spec.empty() ? nullptr : spec.c_str(),
+    const int32_t result = createdicdll(source, target, notation.empty() ? nullptr : notation.c_str(),
                                         int32_t(minimum), g_showProgress ? onProgress1 : nullptr,
                                         g_showProgress ? onProgress2 : nullptr);
     if (g_showProgress)

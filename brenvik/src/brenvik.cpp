@@ -45,17 +45,17 @@ constexpr size_t kPad = 16;
 // Reads the delimiter specification the way the dictionary's users read it:
 // "^p" CR, "^t" tab, "^x" x, a final "^" code 0. Calls f(value, tokenStart, tokenLength).
 template <typename F>
-void forEachDelimiter(const char *spec, F f)
+void forEachDelimiter(const char *notation, F f)
 {
-    if (!spec)
+    if (!notation)
         return;
-    const size_t n = std::strlen(spec);
+    const size_t n = std::strlen(notation);
     for (size_t i = 0; i < n; ++i) {
         const size_t start = i;
-        auto ch = static_cast<uint8_t>(spec[i]);
+        auto ch = static_cast<uint8_t>(notation[i]);
         if (ch == '^') {
             ++i;
-            ch = i < n ? static_cast<uint8_t>(spec[i]) : 0;
+            ch = i < n ? static_cast<uint8_t>(notation[i]) : 0;
             if (ch == 'p')
                 ch = kCR;
             else if (ch == 't')
@@ -65,22 +65,22 @@ void forEachDelimiter(const char *spec, F f)
     }
 }
 
-// The first line of the dictionary: the specification as passed, except that
+// The first line of the dictionary: the delimiter specification as passed, except that
 // raw CR, LF and code 26 would end that line (or the file) early. CR is
 // written as "^p", which stands for the same character; LF and code 26 are
 // left out, which changes nothing about the words since the build always
 // splits at them anyway.
-void headerLine(const char *spec, char *out, size_t &length)
+void headerLine(const char *notation, char *out, size_t &length)
 {
     length = 0;
-    forEachDelimiter(spec, [&](uint8_t value, size_t start, size_t len) {
+    forEachDelimiter(notation, [&](uint8_t value, size_t start, size_t len) {
         bool raw = false;
         for (size_t k = 0; k < len; ++k) {
-            const auto c = static_cast<uint8_t>(spec[start + k]);
+            const auto c = static_cast<uint8_t>(notation[start + k]);
             raw = raw || c == kCR || c == kLF || c == kEOF;
         }
         if (!raw) {
-            std::memcpy(out + length, spec + start, len);
+            std::memcpy(out + length, notation + start, len);
             length += len;
         } else if (value == kCR) {
             out[length++] = '^';
@@ -512,7 +512,7 @@ struct Order {
     }
 };
 
-int32_t build(const char *source, const char *target, const char *spec, int32_t minimum,
+int32_t build(const char *source, const char *target, const char *notation, int32_t minimum,
               brenvik_progress progress1, brenvik_progress progress2)
 {
     Reporter reading(progress1), writing(progress2);
@@ -546,7 +546,7 @@ int32_t build(const char *source, const char *target, const char *spec, int32_t 
     ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
     uint8_t delimiter[256] = {};
-    forEachDelimiter(spec, [&](uint8_t value, size_t, size_t) { delimiter[value] = 1; });
+    forEachDelimiter(notation, [&](uint8_t value, size_t, size_t) { delimiter[value] = 1; });
     // Always split at line ends and the end-of-file mark: a word holding one
     // of them could not be written as one dictionary line.
     delimiter[kCR] = delimiter[kLF] = delimiter[kEOF] = 1;
@@ -644,12 +644,12 @@ int32_t build(const char *source, const char *target, const char *spec, int32_t 
     if (!writer.init())
         return BRENVIK_OUT_OF_MEMORY;
     {
-        const size_t specLength = spec ? std::strlen(spec) : 0;
+        const size_t specLength = notation ? std::strlen(notation) : 0;
         Buffer<char> header;
         if (!header.allocate(2 * specLength + 1)) // a raw CR grows to "^p"
             return BRENVIK_OUT_OF_MEMORY;
         size_t headerLength = 0;
-        headerLine(spec, header.data, headerLength);
+        headerLine(notation, header.data, headerLength);
         if (!writer.put(header.data, headerLength) || !writer.put("\r\n", 2))
             return BRENVIK_WRITE_FAILED;
     }

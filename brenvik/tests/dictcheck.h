@@ -29,7 +29,7 @@ struct Loaded {
 };
 
 // Reads a dictionary as the program's loader does: the first line is the
-// specification; then, per word line, skip bytes <= 32, read the integer up
+// delimiter specification; then, per word line, skip bytes <= 32, read the integer up
 // to the first byte <= 32 (at most 32 characters), consume that byte, and
 // take the rest of the line as the word. Byte 26 ends the file; CR LF, LF
 // and CR end lines.
@@ -82,17 +82,17 @@ inline Loaded load(const std::string &file)
     return d;
 }
 
-// The delimiter characters a specification stands for, read character by
+// The delimiter characters a delimiter specification stands for, read character by
 // character: "^p" CR, "^t" tab, "^" and any other character that character,
 // a final "^" code 0.
-inline std::vector<bool> delimiterSet(const std::string &spec)
+inline std::vector<bool> delimiterSet(const std::string &notation)
 {
     std::vector<bool> set(256, false);
-    for (size_t i = 0; i < spec.size(); ++i) {
-        unsigned char ch = static_cast<unsigned char>(spec[i]);
+    for (size_t i = 0; i < notation.size(); ++i) {
+        unsigned char ch = static_cast<unsigned char>(notation[i]);
         if (ch == '^') {
             ++i;
-            ch = i < spec.size() ? static_cast<unsigned char>(spec[i]) : 0;
+            ch = i < notation.size() ? static_cast<unsigned char>(notation[i]) : 0;
             if (ch == 'p')
                 ch = 13;
             else if (ch == 't')
@@ -118,9 +118,9 @@ inline std::vector<unsigned char> lowerTable()
 
 // A deliberately simple build: split (also at CR, LF and 26), lower-case,
 // drop short words, count, order by count and then first occurrence.
-inline std::vector<Line> reference(const std::string &text, const std::string &spec, int minimum)
+inline std::vector<Line> reference(const std::string &text, const std::string &notation, int minimum)
 {
-    std::vector<bool> delimiter = delimiterSet(spec);
+    std::vector<bool> delimiter = delimiterSet(notation);
     delimiter[13] = delimiter[10] = delimiter[26] = true;
     static const std::vector<unsigned char> lower = lowerTable();
     std::unordered_map<std::string, std::pair<long long, size_t>> counts; // count, first index

@@ -75,14 +75,14 @@ std::vector<std::string> listDir(const std::string &dir)
     return names;
 }
 
-const char *cstr(const std::string &spec) { return spec.empty() ? nullptr : spec.c_str(); }
+const char *cstr(const std::string &notation) { return notation.empty() ? nullptr : notation.c_str(); }
 
 // Builds `text` into a fresh dictionary; returns the result and the file.
-int32_t build(const std::string &text, const std::string &spec, int minimum, std::string *file = nullptr)
+int32_t build(const std::string &text, const std::string &notation, int minimum, std::string *file = nullptr)
 {
     writeFile(path("src.txt"), text);
     ::unlink(path("out.slo").c_str());
-    const int32_t r = createdicdll(path("src.txt").c_str(), path("out.slo").c_str(), cstr(spec), minimum,
+    const int32_t r = createdicdll(path("src.txt").c_str(), path("out.slo").c_str(), cstr(notation), minimum,
                                    nullptr, nullptr);
     if (file)
         *file = readFile(path("out.slo"));
@@ -135,12 +135,12 @@ void testLowerCaseTable()
 void testFileFormat()
 {
     // Counts first, ties in the order of first occurrence, CR LF everywhere,
-    // the specification verbatim as the first line.
+    // the delimiter specification verbatim as the first line.
     std::string file;
     CHECK(build("Zeta alpha, \xDF\xC1\xCB\xCE\xCA\xCE beta; zeta  \xDF\xE1\xEB\xEE\xEA\xEE alpha\r\nbeta gamma zeta", kDefault, 0, &file) == 0);
     CHECK(file == kDefault + "\r\n3 zeta\r\n2 alpha\r\n2 \xFF\xE1\xEB\xEE\xEA\xEE\r\n2 beta\r\n1 gamma\r\n");
 
-    // No specification: only line ends split; the first line is empty.
+    // No delimiter specification: only line ends split; the first line is empty.
     CHECK(build("one two\nthree\r\n", "", 0, &file) == 0);
     CHECK(file == "\r\n1 one two\r\n1 three\r\n");
 }
@@ -148,7 +148,7 @@ void testFileFormat()
 void testEscapes()
 {
     struct Row {
-        const char *name, *spec, *text, *words;
+        const char *name, *notation, *text, *words;
     } rows[] = {
         {"^p is CR, ^t is tab", "^p^t", "a b\tc\rd", "a b|c|d"},
         {"^^ is the caret", "^^", "x^y", "x|y"},
@@ -165,7 +165,7 @@ void testEscapes()
         if (!std::strcmp(row.name, "final ^ is code 0 only"))
             text = std::string("xay^zb\0w", 8);
         std::string file;
-        CHECK(build(text, row.spec, 0, &file) == 0);
+        CHECK(build(text, row.notation, 0, &file) == 0);
         const auto d = dictcheck::load(file);
         std::string words;
         for (const auto &l : d.lines)
@@ -173,7 +173,7 @@ void testEscapes()
         if (words != row.words)
             std::fprintf(stderr, "  got '%s'\n", words.c_str());
         CHECK(words == row.words);
-        CHECK(d.header == row.spec);
+        CHECK(d.header == row.notation);
     }
     g_test.clear();
 }
@@ -194,15 +194,15 @@ void testLineEndsAlwaysSplit()
 
 void testHeaderWithLineEnds()
 {
-    // A specification holding CR, LF or 26 cannot be written as it stands:
+    // A delimiter specification holding CR, LF or 26 cannot be written as it stands:
     // CR becomes "^p", LF and 26 are left out (the build splits at them anyway).
     struct Row {
-        std::string spec, header;
+        std::string notation, header;
     } rows[] = {{"a\rb", "a^pb"}, {"a\nb", "ab"}, {"a\x1a", "a"}, {"^\r^\n.", "^p."}, {" ^", " ^"}};
     for (const auto &row : rows) {
         g_test = "header of " + row.header;
         std::string file;
-        CHECK(build("x.y z", row.spec, 0, &file) == 0);
+        CHECK(build("x.y z", row.notation, 0, &file) == 0);
         const auto d = dictcheck::load(file);
         CHECK(d.ok);
         CHECK(d.header == row.header);
@@ -334,7 +334,7 @@ void testLoadsBackLikeReference()
     struct Row {
         const char *name;
         std::string text;
-        std::string spec;
+        std::string notation;
         int minimum;
     };
     std::string noise(300000, '\0');
@@ -351,11 +351,11 @@ void testLoadsBackLikeReference()
     for (const auto &row : rows) {
         g_test = std::string("load back: ") + row.name;
         std::string file;
-        CHECK(build(row.text, row.spec, row.minimum, &file) == 0);
+        CHECK(build(row.text, row.notation, row.minimum, &file) == 0);
         const auto d = dictcheck::load(file);
         CHECK(d.ok);
-        CHECK(d.header == row.spec);
-        const auto expected = dictcheck::reference(row.text, row.spec, row.minimum);
+        CHECK(d.header == row.notation);
+        const auto expected = dictcheck::reference(row.text, row.notation, row.minimum);
         CHECK(d.lines.size() == expected.size());
         CHECK(d.lines == expected);
         // CR LF after every line, and nothing else ends one.
@@ -389,15 +389,15 @@ void testLongWord()
 
 void testLongSpecification()
 {
-    std::string spec;
+    std::string notation;
     for (int k = 0; k < 5000; ++k)
-        spec.push_back(k % 3 == 0 ? '^' : static_cast<char>(33 + k % 60));
+        notation.push_back(k % 3 == 0 ? '^' : static_cast<char>(33 + k % 60));
     std::string file;
     const std::string text = sampleText(20000, 4);
-    CHECK(build(text, spec, 0, &file) == 0);
+    CHECK(build(text, notation, 0, &file) == 0);
     const auto d = dictcheck::load(file);
-    CHECK(d.header == spec);
-    CHECK(d.lines == dictcheck::reference(text, spec, 0));
+    CHECK(d.header == notation);
+    CHECK(d.lines == dictcheck::reference(text, notation, 0));
 }
 
 struct ProgressLog {
@@ -506,7 +506,7 @@ int main()
         {"failed build keeps target", testFailedBuildKeepsTarget},
         {"loads back like reference", testLoadsBackLikeReference},
         {"long word", testLongWord},
-        {"long specification", testLongSpecification},
+        {"long delimiter specification", testLongSpecification},
         {"progress", testProgress},
         {"concurrent builds of one target", testConcurrentBuildsOfOneTarget},
     };

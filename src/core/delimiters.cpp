@@ -7,15 +7,15 @@ QString defaultDelimiterSpec()
     return QStringLiteral("+-*/;.\" ',!?()[]{}^p^t");
 }
 
-QString expandDelimiterSpec(const QString &spec)
+QString expandDelimiterSpec(const QString &notation)
 {
     QString chars;
-    chars.reserve(spec.size());
-    for (qsizetype i = 0; i < spec.size(); ++i) {
-        QChar ch = spec.at(i);
+    chars.reserve(notation.size());
+    for (qsizetype i = 0; i < notation.size(); ++i) {
+        QChar ch = notation.at(i);
         if (ch == QLatin1Char('^')) {
             ++i;
-            ch = i < spec.size() ? spec.at(i) : QChar(0);
+            ch = i < notation.size() ? notation.at(i) : QChar(0);
             if (ch == QLatin1Char('p'))
                 ch = QChar(13);
             else if (ch == QLatin1Char('t'))
@@ -26,9 +26,9 @@ QString expandDelimiterSpec(const QString &spec)
     return chars;
 }
 
-DelimiterSet::DelimiterSet(const QString &spec)
+DelimiterSet::DelimiterSet(const QString &notation)
 {
-    for (QChar ch : expandDelimiterSpec(spec)) {
+    for (QChar ch : expandDelimiterSpec(notation)) {
         const char16_t code = ch.unicode();
         if (code < 256)
             m_low[code >> 6] |= quint64(1) << (code & 63);
@@ -46,11 +46,11 @@ bool DelimiterSet::contains(QChar c) const
     return std::binary_search(m_high.cbegin(), m_high.cend(), c);
 }
 
-bool CachedDelimiterSet::contains(const QString &spec, QChar c)
+bool CachedDelimiterSet::contains(const QString &notation, QChar c)
 {
-    if (!m_valid || spec != m_spec) {
-        m_spec = spec;
-        m_set = DelimiterSet(spec);
+    if (!m_valid || notation != m_notation) {
+        m_notation = notation;
+        m_set = DelimiterSet(notation);
         m_valid = true;
     }
     return m_set.contains(c);

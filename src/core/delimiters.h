@@ -9,17 +9,17 @@
 // "^" (the character with code 0).
 QString defaultDelimiterSpec();
 
-// The characters a specification stands for, in order of appearance
+// The characters a delimiter specification stands for, in order of appearance
 // (duplicates kept).
-QString expandDelimiterSpec(const QString &spec);
+QString expandDelimiterSpec(const QString &notation);
 
-// The expanded specification as a set with constant-time lookup for the
+// The expanded delimiter specification as a set with constant-time lookup for the
 // Windows-1251 range of codes below 256.
 class DelimiterSet
 {
 public:
     DelimiterSet() = default;
-    explicit DelimiterSet(const QString &spec);
+    explicit DelimiterSet(const QString &notation);
 
     bool contains(QChar c) const;
 
@@ -28,15 +28,15 @@ private:
     QString m_high; // sorted characters with codes of 256 and above
 };
 
-// Answers IsDelimiter for a specification that changes rarely: the expansion
+// Answers IsDelimiter for a delimiter specification that changes rarely: the expansion
 // is kept until the text differs.
 class CachedDelimiterSet
 {
 public:
-    bool contains(const QString &spec, QChar c);
+    bool contains(const QString &notation, QChar c);
 
 private:
-    QString m_spec;
+    QString m_notation;
     DelimiterSet m_set;
     bool m_valid = false;
 };

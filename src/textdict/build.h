@@ -20,7 +20,7 @@ BuildFunction buildFunction();
 void setBuildFunction(BuildFunction function);
 
 // One library build call. Paths are native path bytes, the delimiter
-// specification Windows-1251 bytes; an empty specification goes as a null
+// delimiter specification Windows-1251 bytes; an empty delimiter specification goes as a null
 // pointer. Blocks until the build is over.
 int32_t build(BuildFunction function, const QByteArray &source, const QByteArray &target,
               const QByteArray &delimiters, int32_t minimum, brenvik_progress progress1,

@@ -21,18 +21,18 @@ static void pause_ms(long ms)
     nanosleep(&ts, NULL);
 }
 
-static int chord(Display *dpy, const char *spec)
+static int chord(Display *dpy, const char *chordText)
 {
     unsigned codes[8];
     int n = 0;
     char buf[128];
-    strncpy(buf, spec, sizeof buf - 1);
+    strncpy(buf, chordText, sizeof buf - 1);
     buf[sizeof buf - 1] = '\0';
     for (char *tok = strtok(buf, "+"); tok; tok = strtok(NULL, "+")) {
         char *end = NULL;
         long code = strtol(tok, &end, 10);
         if (*end != '\0' || code < 8 || code > 255 || n == 8) {
-            fprintf(stderr, "xkeys: bad chord '%s'\n", spec);
+            fprintf(stderr, "xkeys: bad chord '%s'\n", chordText);
             return 1;
         }
         codes[n++] = (unsigned)code;

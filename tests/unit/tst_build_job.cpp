@@ -93,7 +93,7 @@ private slots:
         QCOMPARE(buildResultMessage(result, QStringLiteral("S"), QStringLiteral("D")), text);
     }
 
-    // What reaches the library: Windows-1251 bytes, an empty specification as
+    // What reaches the library: Windows-1251 bytes, an empty delimiter specification as
     // null, the minimum brought into 0..20.
     void libraryArguments_data()
     {

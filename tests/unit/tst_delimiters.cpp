@@ -9,7 +9,7 @@ class TestDelimiters : public QObject
 private slots:
     void expansion_data()
     {
-        QTest::addColumn<QString>("spec");
+        QTest::addColumn<QString>("notation");
         QTest::addColumn<QString>("chars");
         QTest::newRow("plain") << "ab" << "ab";
         QTest::newRow("escapes") << "^p^t" << QString(QChar(13)) + QChar(9);
@@ -23,14 +23,14 @@ private slots:
     }
     void expansion()
     {
-        QFETCH(QString, spec);
+        QFETCH(QString, notation);
         QFETCH(QString, chars);
-        QCOMPARE(expandDelimiterSpec(spec), chars);
+        QCOMPARE(expandDelimiterSpec(notation), chars);
     }
 
     void membership_data()
     {
-        QTest::addColumn<QString>("spec");
+        QTest::addColumn<QString>("notation");
         QTest::addColumn<QChar>("c");
         QTest::addColumn<bool>("delimiter");
         const QString def = defaultDelimiterSpec();
@@ -55,16 +55,16 @@ private slots:
         QTest::newRow("high code absent") << "x№" << QChar(0x2117) << false;
         QTest::newRow("code 255") << QString(QChar(255)) << QChar(255) << true;
         QTest::newRow("code 256 is no alias of 0") << QString(QChar(0)) << QChar(256) << false;
-        QTest::newRow("empty spec") << "" << QChar(' ') << false;
+        QTest::newRow("empty notation") << "" << QChar(' ') << false;
     }
     void membership()
     {
-        QFETCH(QString, spec);
+        QFETCH(QString, notation);
         QFETCH(QChar, c);
         QFETCH(bool, delimiter);
-        QCOMPARE(DelimiterSet(spec).contains(c), delimiter);
+        QCOMPARE(DelimiterSet(notation).contains(c), delimiter);
         CachedDelimiterSet cached;
-        QCOMPARE(cached.contains(spec, c), delimiter);
+        QCOMPARE(cached.contains(notation, c), delimiter);
     }
 
     void defaultHasTwentyTwoCharacters()
