@@ -72,6 +72,7 @@ TForm1::TForm1(const QStringList &arguments, QWidget *parent)
 
     setupSuggestions();
     setupSearch();
+    fitSearchPanel();
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
         if (s != Qt::ApplicationActive)
             m_returningFromOutside = true;
@@ -140,6 +141,22 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
     if (searchEventFilter(watched, event))
         return true;
     return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::fitSearchPanel()
+{
+    // The panel's controls keep their designed lefts and widths unless the
+    // screen's font needs more room for their captions; then later ones move right.
+    int right = 0;
+    for (QWidget *w : {static_cast<QWidget *>(Panel2), static_cast<QWidget *>(Label1),
+                       static_cast<QWidget *>(Edit1), static_cast<QWidget *>(CheckBox1),
+                       static_cast<QWidget *>(CheckBox2)}) {
+        const bool caption = w == Label1 || w == CheckBox1 || w == CheckBox2;
+        const int width = caption ? qMax(w->width(), w->sizeHint().width()) : w->width();
+        const int left = qMax(w->x(), right + 4);
+        w->setGeometry(left, w->y(), width, w->height());
+        right = left + width;
+    }
 }
 
 void TForm1::updateCaption()

@@ -114,6 +114,7 @@ private:
     void setupSearch();      // Unit1_search.cpp
     bool searchEventFilter(QObject *watched, QEvent *event); // Unit1_search.cpp
     void updateCaption();
+    void fitSearchPanel();
 
     Ui::TForm1 *ui;
     bool m_activeBefore = false;
