@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Builds a dictionary through the windows: menu "Словарь", "Создать", the file
+# dialog, the progress window (paused once and continued), then selects the new
+# dictionary with "Выбрать" and completes a typed prefix from it with Ctrl.
+source "$E2E_LIB"
+
+NAME="e2e-build-$$.txt"
+SLO="$ZARVO_BIN/slo/$NAME.slo"
+trap 'rm -f "$SLO"; kill ${ZARVO_PID:-} 2>/dev/null || true; rm -rf "$WORK"' EXIT
+
+# A Windows-1251 source of some 80 MB, large enough that the build can be
+# caught and paused; "quixotic" is the one word that starts with "quix".
+for f in /usr/share/games/fortunes/ru/*; do
+  case $f in *.dat|*.u8) ;; *) cat "$f" ;; esac
+done | iconv -f UTF-8 -t CP1251 -c | grep -aiv quix > chunk.txt
+printf 'quixotic quixotic\r\n' >> chunk.txt
+for _ in $(seq 40); do cat chunk.txt; done > "$NAME"
+[ "$(stat -c %s "$NAME")" -gt 50000000 ] || fail "source too small"
+
+printf 'one\r\n' > doc.txt
+start_zarvo doc.txt
+
+# Window-relative clicks: no window manager, so frames have no decorations.
+click_at() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.2; }
+shown() { [ -n "$(xdotool search --all --pid "$ZARVO_PID" --onlyvisible --name "^$1\$" 2>/dev/null || true)" ]; }
+find_window() {   # find_window TITLE: waits up to 5 s for a visible window of ours
+  local w=""
+  for _ in $(seq 1 100); do
+    w=$(xdotool search --all --pid "$ZARVO_PID" --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1 || true)
+    [ -n "$w" ] && break
+    sleep 0.05
+  done
+  echo "$w"
+}
+
+click_at "$WID" 135 9          # menu bar "Словарь"
+click_at "$WID" 150 32         # its item "Словарь"
+DIC=$(find_window "Словарь")
+[ -n "$DIC" ] || fail "dictionary window not shown"
+click_at "$DIC" 405 60         # "Создать"
+
+FD=$(find_window "Выберите текст")
+[ -n "$FD" ] || fail "file dialog not shown"
+sleep 0.3
+xdotool type --delay 10 "$WORK/$NAME"
+xdotool key Return
+
+PROG=$(find_window "Процесс")
+[ -n "$PROG" ] || fail "progress window not shown"
+click_at "$PROG" 192 84        # "Пауза"
+sleep 1
+# Paused: the window stays although an unpaused build takes about a second.
+shown "Процесс" || fail "progress window closed while paused"
+import -window root "${ZARVO_SHOT:-$WORK/progress.png}"
+click_at "$PROG" 192 84        # "Дальше"
+
+for _ in $(seq 1 300); do shown "Процесс" || break; sleep 0.1; done
+shown "Процесс" && fail "progress window still open"
+[ -s "$SLO" ] || fail "no dictionary written"
+# The first line is the delimiter specification the build was given.
+head -n 1 "$SLO" | cmp -s - <(printf '+-*/;.\x22 '"'"',!?()[]{}^p^t\r\n') || fail "bad first line in $SLO"
+grep -aq '^[0-9]* quixotic'$'\r''$' "$SLO" || fail "quixotic missing from $SLO"
+
+# Select it: the list's keyboard search finds the item by its name.
+sleep 1                         # the folder watch refreshes the list
+click_at "$DIC" 200 150
+xdotool type --delay 20 "$NAME"
+click_at "$DIC" 405 28         # "Выбрать"
+sleep 0.5
+shown "Словарь" && fail "dictionary window still shown after select"
+
+xdotool windowactivate --sync "$WID" 2>/dev/null || xdotool windowfocus --sync "$WID" || true
+click_at "$WID" 200 150
+key ctrl+End
+type_text "quix"
+key Control_L
+sleep 0.3
+key F2
+sleep 0.5
+expect_bytes doc.txt "$(hex 'one\r\nquixotic')"
+
+key F10
+wait_exit
+grep -q "QThread\|Destroyed" "$WORK/zarvo.log" && fail "$(cat "$WORK/zarvo.log")"
+echo "build e2e passed"
