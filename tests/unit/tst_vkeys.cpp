@@ -164,5 +164,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestVKeys)
+QTEST_MAIN(TestVKeys) // key events need the GUI application that owns the keyboard device
 #include "tst_vkeys.moc"
