@@ -1,5 +1,7 @@
 #include "Unit1.h"
 #include "controls/dialogs.h"
+#include "controls/suggestionlist.h"
+#include "fakedialogs.h"
 #include "controls/editor.h"
 #include "startup.h"
 
@@ -11,29 +13,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 namespace {
-
-// Answers the program's dialogs without a person and records what it asked.
-class ScriptedDialogs final : public Dialogs
-{
-public:
-    QStringList fileAnswers;
-    QStringList titles;
-    QStringList messages;
-
-    QString openFile(QWidget *, const QString &title, const QString &) override
-    {
-        titles << QStringLiteral("open:") + title;
-        return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
-    }
-    QString saveFile(QWidget *, const QString &title, const QString &) override
-    {
-        titles << QStringLiteral("save:") + title;
-        return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
-    }
-    bool chooseFont(QWidget *, QFont &, QColor &) override { return false; }
-    void message(QWidget *, Kind, const QString &, const QString &text) override { messages << text; }
-};
 
 QByteArray readAll(const QString &path)
 {
@@ -56,7 +38,16 @@ class TestMainWindow : public QObject
 
     QTemporaryDir m_dir;
     QString m_oldCwd;
-    ScriptedDialogs m_dialogs;
+    std::unique_ptr<FakeDialogs> m_fake;
+
+    QStringList messages() const { return m_fake->messageTexts(); }
+    QStringList titles() const
+    {
+        QStringList out;
+        for (const auto &r : m_fake->fileRequests)
+            out << (r.save ? QStringLiteral("save:") : QStringLiteral("open:")) + r.title;
+        return out;
+    }
 
     void start(const QStringList &args = {})
     {
@@ -68,13 +59,12 @@ private slots:
     {
         m_oldCwd = QDir::currentPath();
         QDir::setCurrent(m_dir.path());
-        m_dialogs = ScriptedDialogs();
-        Dialogs::install(&m_dialogs);
+        m_fake = std::make_unique<FakeDialogs>();
     }
     void cleanup()
     {
         destroyForms();
-        Dialogs::install(nullptr);
+        m_fake.reset();
         QDir::setCurrent(m_oldCwd);
     }
 
@@ -96,13 +86,13 @@ private slots:
         QCOMPARE(Form1->windowTitle(), arg);
         QCOMPARE(Form1->FileName, arg);
         QCOMPARE(Form1->RichEdit1->text(), QStringLiteral("Привет\nworld\n"));
-        QVERIFY(m_dialogs.messages.isEmpty());
+        QVERIFY(messages().isEmpty());
     }
 
     void missingCommandLineDocument()
     {
         start({QStringLiteral("nothing-here.txt")});
-        QCOMPARE(m_dialogs.messages, QStringList{QStringLiteral("Файл не существует")});
+        QCOMPARE(messages(), QStringList{QStringLiteral("Файл не существует")});
         QCOMPARE(Form1->windowTitle(), QStringLiteral("Zarvo"));
         QVERIFY(Form1->FileName.isEmpty());
         QVERIFY(Form1->RichEdit1->text().isEmpty());
@@ -114,10 +104,10 @@ private slots:
         start({QStringLiteral("a.txt")});
         Form1->RichEdit1->moveCursor(QTextCursor::End);
         QDir().mkdir("folder");
-        m_dialogs.fileAnswers << QDir::current().absoluteFilePath("folder");
+        m_fake->fileAnswers << QDir::current().absoluteFilePath("folder");
         Form1->findChild<QAction *>("N1")->trigger();
-        QCOMPARE(m_dialogs.messages.size(), 1);
-        QVERIFY(m_dialogs.messages.first().endsWith('.'));
+        QCOMPARE(messages().size(), 1);
+        QVERIFY(messages().first().endsWith('.'));
         QCOMPARE(Form1->FileName, QStringLiteral("a.txt"));
         QCOMPARE(Form1->windowTitle(), QStringLiteral("a.txt"));
         QCOMPARE(Form1->RichEdit1->text(), QStringLiteral("first"));
@@ -131,25 +121,25 @@ private slots:
         start();
         Form1->RichEdit1->setText(QStringLiteral("abc\nдом"));
         const QString target = QDir::current().absoluteFilePath("new.txt");
-        m_dialogs.fileAnswers << target;
+        m_fake->fileAnswers << target;
         Form1->findChild<QAction *>("N2")->trigger();
-        QCOMPARE(m_dialogs.titles, QStringList{QStringLiteral("open:Сохранить файл")});
+        QCOMPARE(titles(), QStringList{QStringLiteral("open:Сохранить файл")});
         QCOMPARE(readAll(target), QByteArray("abc\r\n\xe4\xee\xec"));
         QCOMPARE(Form1->windowTitle(), target);
 
         // A titled document saves without asking.
         Form1->RichEdit1->setText(QStringLiteral("x"));
         Form1->findChild<QAction *>("N2")->trigger();
-        QCOMPARE(m_dialogs.titles.size(), 1);
+        QCOMPARE(titles().size(), 1);
         QCOMPARE(readAll(target), QByteArray("x"));
     }
 
     void saveAsUsesTheSaveDialog()
     {
         start();
-        m_dialogs.fileAnswers << QDir::current().absoluteFilePath("as.txt");
+        m_fake->fileAnswers << QDir::current().absoluteFilePath("as.txt");
         Form1->findChild<QAction *>("N5")->trigger();
-        QCOMPARE(m_dialogs.titles, QStringList{QStringLiteral("save:Сохранить файл как")});
+        QCOMPARE(titles(), QStringList{QStringLiteral("save:Сохранить файл как")});
         QVERIFY(QFile::exists("as.txt"));
     }
 
@@ -159,8 +149,8 @@ private slots:
         start({QStringLiteral("doc.txt")});
         Form1->RichEdit1->setText(QStringLiteral("line\nAmal \u0100"));
         Form1->findChild<QAction *>("N2")->trigger();
-        QCOMPARE(m_dialogs.messages.size(), 1);
-        QVERIFY(m_dialogs.messages.first().contains(QStringLiteral("строке 2")));
+        QCOMPARE(messages().size(), 1);
+        QVERIFY(messages().first().contains(QStringLiteral("строке 2")));
         QCOMPARE(readAll("doc.txt"), QByteArray("old\r\n"));
     }
 
@@ -190,6 +180,29 @@ private slots:
         QVERIFY(Form1->RichEdit1->text().startsWith("abc\n\nAlt+"));
     }
 
+    void fontCommand()
+    {
+        start();
+        m_fake->fontConfirms = true;
+        m_fake->fontAnswer = QFont(QStringLiteral("DejaVu Serif"), 14);
+        m_fake->fontAnswer.setItalic(true);
+        m_fake->colorAnswer = QColor(0x80, 0, 0);
+        Form1->findChild<QAction *>("N11")->trigger();
+        QCOMPARE(m_fake->fontRequests, 1);
+        for (QWidget *w : {static_cast<QWidget *>(Form1->RichEdit1), static_cast<QWidget *>(Form1->ListBox1)}) {
+            QCOMPARE(w->font().family(), QStringLiteral("DejaVu Serif"));
+            QCOMPARE(qRound(w->font().pointSizeF()), 14);
+            QVERIFY(w->font().italic());
+        }
+        QCOMPARE(Form1->RichEdit1->textColor(), QColor(0x80, 0, 0));
+        QCOMPARE(Form1->FontDialog1.style, 2);
+
+        // Cancelling changes nothing.
+        m_fake->fontConfirms = false;
+        Form1->pomenyat_shrift();
+        QCOMPARE(Form1->RichEdit1->font().family(), QStringLiteral("DejaVu Serif"));
+    }
+
     void caretPanel()
     {
         start();
@@ -207,7 +220,7 @@ private slots:
         Form1->RichEdit1->setText(QStringLiteral("xx\nyy"));
         Form1->RichEdit1->select(4, 0);
         QCOMPARE(Form1->StatusPanels[0]->text(), QStringLiteral("2: 2"));
-        m_dialogs.fileAnswers << QDir::current().absoluteFilePath("doc.txt");
+        m_fake->fileAnswers << QDir::current().absoluteFilePath("doc.txt");
         Form1->N1Click();
         QCOMPARE(Form1->StatusPanels[0]->text(), QStringLiteral("2: 2"));
         Form1->RichEdit1->moveCursor(QTextCursor::End);
