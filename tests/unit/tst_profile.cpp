@@ -7,27 +7,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "testfiles.h"
+
 namespace {
 
-QByteArray dataFile(const QString &name)
+QByteArray settingsData(const QString &name)
 {
-    QFile f(qEnvironmentVariable("ZARVO_TEST_DATA") + QStringLiteral("/settings/") + name);
-    if (!f.open(QIODevice::ReadOnly))
-        qFatal("missing test data %s", qPrintable(name));
-    return f.readAll();
-}
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void putFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
+    return testfiles::data(QStringLiteral("settings/") + name);
 }
 
 QByteArray crlf(QByteArray text)
@@ -72,7 +58,7 @@ private slots:
         QFETCH(QString, section);
         QFETCH(QString, key);
         QFETCH(std::optional<QString>, expected);
-        QCOMPARE(profile::lookup(dataFile("messy.ini"), section, key), expected);
+        QCOMPARE(profile::lookup(settingsData("messy.ini"), section, key), expected);
     }
 
     void longValueCut()
@@ -88,7 +74,7 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QByteArray>("after");
 
-        const QByteArray messy = dataFile("messy.ini");
+        const QByteArray messy = settingsData("messy.ini");
         QTest::newRow("replaced in place, first duplicate")
             << messy << "form1" << "LEFT" << QByteArray(messy).replace("Left=$20\r\n", "LEFT=v\r\n");
         QTest::newRow("replaced despite blanks")
@@ -159,9 +145,9 @@ private slots:
         QVERIFY(!profile::encodeValue(value));
         QTemporaryDir dir;
         const QString path = dir.filePath("p.ini");
-        putFile(path, "[S]\r\nk=old\r\n");
+        testfiles::write(path, "[S]\r\nk=old\r\n");
         QVERIFY(!profile::writeString(path, "S", "k", value));
-        QCOMPARE(bytesOf(path), QByteArray("[S]\r\nk=old\r\n"));
+        QCOMPARE(testfiles::read(path), QByteArray("[S]\r\nk=old\r\n"));
     }
 
     void fileCreatedAndUpdated()
@@ -172,7 +158,7 @@ private slots:
         QVERIFY(profile::writeString(path, "S", "k", u"ж"_qs));
         QVERIFY(profile::writeString(path, "T", "x", "1"));
         QVERIFY(profile::writeString(path, "S", "k", "2"));
-        QCOMPARE(bytesOf(path), QByteArray("[S]\r\nk=2\r\n[T]\r\nx=1\r\n"));
+        QCOMPARE(testfiles::read(path), QByteArray("[S]\r\nk=2\r\n[T]\r\nx=1\r\n"));
         QCOMPARE(profile::readString(path, "s", "K", "def"), QString("2"));
         // Nothing but the file itself is left in the folder.
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"p.ini"});
@@ -183,12 +169,12 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("p.ini");
         const QByteArray before = "; mine\r\n[S]\r\nk=1\r\n";
-        putFile(path, before);
+        testfiles::write(path, before);
         // No write bit at all: read-only even for the superuser.
         QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
         QVERIFY(!profile::writeString(path, "S", "k", "2"));
         QVERIFY(!profile::writeString(path, "New", "k", "2"));
-        QCOMPARE(bytesOf(path), before);
+        QCOMPARE(testfiles::read(path), before);
         QCOMPARE(profile::readString(path, "S", "k", "def"), QString("1"));
 
         const QString folder = dir.filePath("folder.ini");

@@ -19,22 +19,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "testfiles.h"
+
 namespace {
 
 const QString kPrefix = QStringLiteral("tst_dicwin_");
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeRaw(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(bytes);
-}
 
 QString dataFile(const QString &name)
 {
@@ -198,8 +187,8 @@ private slots:
     void listOrdersFoldersFirstNaturally()
     {
         QDir().mkdir(inSlo(kPrefix + "zdir"));
-        writeRaw(inSlo(kPrefix + "a10.slo"), "x");
-        writeRaw(inSlo(kPrefix + "a2.slo"), "x");
+        testfiles::write(inSlo(kPrefix + "a10.slo"), "x");
+        testfiles::write(inSlo(kPrefix + "a2.slo"), "x");
         QAbstractItemModel *model = Form2->ShellListView1->model();
         const auto ours = [&] {
             const QModelIndex root = Form2->ShellListView1->rootIndex();
@@ -350,7 +339,7 @@ private slots:
         m_dialogs->clearRecords();
 
         const QString file = inSlo(kPrefix + "gone.slo");
-        writeRaw(file, "x");
+        testfiles::write(file, "x");
         selectInList(kPrefix + "gone.slo");
         Form2->Button2->click();
         QVERIFY(!QFile::exists(file));
@@ -382,9 +371,9 @@ private slots:
         QDir(m_outside.path()).mkpath("sub");
         const QString source = chosen.isEmpty() ? QString() : m_outside.filePath(chosen);
         if (!chosen.isEmpty() && !chosen.endsWith("missing.slo") && chosen != "sub")
-            writeRaw(source, "copied");
+            testfiles::write(source, "copied");
         if (existsInFolder)
-            writeRaw(inSlo(chosen), "original");
+            testfiles::write(inSlo(chosen), "original");
         if (!source.isEmpty())
             m_dialogs->fileAnswers << source;
 
@@ -398,9 +387,9 @@ private slots:
             QCOMPARE(m_dialogs->messages, (QList<Message>{{Kind::Error, "Zarvo", message}}));
         }
         if (existsInFolder)
-            QCOMPARE(readAll(inSlo(chosen)), QByteArray("original"));
+            QCOMPARE(testfiles::read(inSlo(chosen)), QByteArray("original"));
         else if (message.isEmpty() && !chosen.isEmpty())
-            QCOMPARE(readAll(inSlo(chosen)), QByteArray("copied"));
+            QCOMPARE(testfiles::read(inSlo(chosen)), QByteArray("copied"));
         else if (!chosen.isEmpty())
             QVERIFY(!QFile::exists(inSlo(chosen)));
     }

@@ -13,22 +13,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "testfiles.h"
+
 #include <memory>
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeRaw(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(bytes);
-}
 
 } // namespace
 
@@ -78,7 +67,7 @@ private slots:
     void commandLineDocument()
     {
         QFETCH(QString, arg);
-        writeRaw("doc.txt", "\xcf\xf0\xe8\xe2\xe5\xf2\r\nworld\r\n");
+        testfiles::write("doc.txt", "\xcf\xf0\xe8\xe2\xe5\xf2\r\nworld\r\n");
         QDir().mkdir("sub");
         if (arg.isEmpty())
             arg = QDir::current().absoluteFilePath("doc.txt");
@@ -100,7 +89,7 @@ private slots:
 
     void failedOpenThroughTheMenu()
     {
-        writeRaw("a.txt", "first");
+        testfiles::write("a.txt", "first");
         start({QStringLiteral("a.txt")});
         Form1->RichEdit1->moveCursor(QTextCursor::End);
         QDir().mkdir("folder");
@@ -124,14 +113,14 @@ private slots:
         m_fake->fileAnswers << target;
         Form1->findChild<QAction *>("N2")->trigger();
         QCOMPARE(titles(), QStringList{QStringLiteral("open:Сохранить файл")});
-        QCOMPARE(readAll(target), QByteArray("abc\r\n\xe4\xee\xec"));
+        QCOMPARE(testfiles::read(target), QByteArray("abc\r\n\xe4\xee\xec"));
         QCOMPARE(Form1->windowTitle(), target);
 
         // A titled document saves without asking.
         Form1->RichEdit1->setText(QStringLiteral("x"));
         Form1->findChild<QAction *>("N2")->trigger();
         QCOMPARE(titles().size(), 1);
-        QCOMPARE(readAll(target), QByteArray("x"));
+        QCOMPARE(testfiles::read(target), QByteArray("x"));
     }
 
     void saveAsUsesTheSaveDialog()
@@ -145,13 +134,13 @@ private slots:
 
     void unencodableSaveIsReportedAndKeepsTheFile()
     {
-        writeRaw("doc.txt", "old\r\n");
+        testfiles::write("doc.txt", "old\r\n");
         start({QStringLiteral("doc.txt")});
         Form1->RichEdit1->setText(QStringLiteral("line\nAmal \u0100"));
         Form1->findChild<QAction *>("N2")->trigger();
         QCOMPARE(messages().size(), 1);
         QVERIFY(messages().first().contains(QStringLiteral("строке 2")));
-        QCOMPARE(readAll("doc.txt"), QByteArray("old\r\n"));
+        QCOMPARE(testfiles::read("doc.txt"), QByteArray("old\r\n"));
     }
 
     void helpText()
@@ -215,7 +204,7 @@ private slots:
 
     void loadRunsNoSelectionHandler()
     {
-        writeRaw("doc.txt", "a\r\nbb\r\nccc");
+        testfiles::write("doc.txt", "a\r\nbb\r\nccc");
         start();
         Form1->RichEdit1->setText(QStringLiteral("xx\nyy"));
         Form1->RichEdit1->select(4, 0);
@@ -236,10 +225,10 @@ private slots:
             if (b % 32 == 0)
                 bytes += "\r\n";
         }
-        writeRaw("all.txt", bytes);
+        testfiles::write("all.txt", bytes);
         start({QStringLiteral("all.txt")});
         Form1->N2Click();
-        QCOMPARE(readAll("all.txt"), bytes);
+        QCOMPARE(testfiles::read("all.txt"), bytes);
     }
 
     void longDocumentLines()
@@ -271,7 +260,7 @@ private slots:
         QCOMPARE(e->line(101), lines.at(101));
         QCOMPARE(e->lineCount(), 301);
         e->saveToFile(QStringLiteral("long.txt"));
-        QCOMPARE(readAll("long.txt"), lines.join(QStringLiteral("\r\n")).toLatin1());
+        QCOMPARE(testfiles::read("long.txt"), lines.join(QStringLiteral("\r\n")).toLatin1());
     }
 
     void selectionReplacementAndUndo()

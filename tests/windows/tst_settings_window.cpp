@@ -10,27 +10,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "testfiles.h"
+
 namespace {
 
-QByteArray dataFile(const QString &name)
+QByteArray settingsData(const QString &name)
 {
-    QFile f(qEnvironmentVariable("ZARVO_TEST_DATA") + QStringLiteral("/settings/") + name);
-    if (!f.open(QIODevice::ReadOnly))
-        qFatal("missing test data %s", qPrintable(name));
-    return f.readAll();
-}
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void putFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
+    return testfiles::data(QStringLiteral("settings/") + name);
 }
 
 QByteArray crlf(QByteArray text)
@@ -106,13 +92,13 @@ private slots:
         QTRY_COMPARE(Form1->frameGeometry(), QRect(198, 120, 544, 375));
         QCOMPARE(Form1->ListBox1->width(), 121);
         destroyForms();
-        QCOMPARE(bytesOf(ini()), firstSessionFile(kDesignGeometry));
+        QCOMPARE(testfiles::read(ini()), firstSessionFile(kDesignGeometry));
         QCOMPARE(m_dialogs->messages.size(), 0);
     }
 
     void storedValuesApplied()
     {
-        putFile(ini(), dataFile("stored.ini"));
+        testfiles::write(ini(), settingsData("stored.ini"));
         start();
         showAndWait();
         QCOMPARE(Form1->frameGeometry(), QRect(60, 40, 700, 500));
@@ -127,19 +113,19 @@ private slots:
         QCOMPARE(Form1->ListBox1->palette().color(QPalette::Text), QColor(255, 0, 0));
         destroyForms();
         // Nothing changed in the session, so the file is written back as it was.
-        QCOMPARE(bytesOf(ini()), dataFile("stored.ini"));
+        QCOMPARE(testfiles::read(ini()), settingsData("stored.ini"));
     }
 
     void invalidValuesCountAsAbsent()
     {
-        putFile(ini(), dataFile("invalid.ini"));
+        testfiles::write(ini(), settingsData("invalid.ini"));
         start();
         QCOMPARE(Form1->frameGeometry(), QRect(198, 120, 544, 375));
         QCOMPARE(Form1->windowState(), Qt::WindowNoState); // 7 is no state
         QCOMPARE(Form1->FontDialog1, FontSpec());
         destroyForms();
         // Every key rewritten in its line; the order of the file stays.
-        QCOMPARE(bytesOf(ini()),
+        QCOMPARE(testfiles::read(ini()),
                  crlf("[Form1]\nTop=120\nLeft=198\nHeight=375\nWidth=544\nWindowState=0\nListBox1=121\n"
                       "[Font]\nCharset=1\nColor=-16777208\nHeight=-11\nName=MS Sans Serif\nPitch=0\n"
                       "Size=8\nStyle=0\n[Option]\nDic=\n"));
@@ -170,25 +156,25 @@ private slots:
     {
         QFETCH(QByteArray, font);
         QFETCH(QByteArray, written);
-        putFile(ini(), crlf("[Font]\n" + font));
+        testfiles::write(ini(), crlf("[Font]\n" + font));
         start();
         QTEST(Form1->FontDialog1.height, "height");
         QTEST(Form1->FontDialog1.style, "style");
         QTEST(Form1->FontDialog1.color, "color");
         destroyForms();
-        const QByteArray file = bytesOf(ini());
+        const QByteArray file = testfiles::read(ini());
         QVERIFY2(file.startsWith(crlf("[Font]\n" + written + "[Form1]\n")), file.constData());
     }
 
     void exitWhileMaximizedKeepsTheBounds()
     {
-        putFile(ini(), crlf("[Form1]\nTop=10\nLeft=20\nHeight=300\nWidth=400\n"));
+        testfiles::write(ini(), crlf("[Form1]\nTop=10\nLeft=20\nHeight=300\nWidth=400\n"));
         start();
         showAndWait();
         Form1->showMaximized();
         QTRY_VERIFY(Form1->isMaximized());
         destroyForms();
-        const QByteArray file = bytesOf(ini());
+        const QByteArray file = testfiles::read(ini());
         QVERIFY2(file.startsWith(crlf("[Form1]\nTop=10\nLeft=20\nHeight=300\nWidth=400\nListBox1=")), file.constData());
         QVERIFY(file.contains("WindowState=2\r\n"));
 
@@ -199,7 +185,7 @@ private slots:
         showAndWait();
         QVERIFY(Form1->isMaximized());
         destroyForms();
-        QCOMPARE(bytesOf(ini()), file);
+        QCOMPARE(testfiles::read(ini()), file);
     }
 
     void listWidthAndGeometryFollowTheUser()
@@ -211,7 +197,7 @@ private slots:
         QTRY_COMPARE(Form1->ListBox1->width(), 250);
         const QRect outer = Form1->frameGeometry();
         destroyForms();
-        const QByteArray file = bytesOf(ini());
+        const QByteArray file = testfiles::read(ini());
         const QByteArray expected = QStringLiteral("[Form1]\r\nListBox1=250\r\nWindowState=0\r\nTop=%1\r\nLeft=%2\r\n"
                                                    "Height=%3\r\nWidth=%4\r\n")
                                         .arg(outer.top()).arg(outer.left()).arg(outer.height()).arg(outer.width())
@@ -225,28 +211,28 @@ private slots:
 
     void otherCurrentDirectory()
     {
-        putFile(ini(), dataFile("stored.ini"));
+        testfiles::write(ini(), settingsData("stored.ini"));
         QTemporaryDir other;
         QDir::setCurrent(other.path());
         start();
         QCOMPARE(Form1->frameGeometry(), QRect(198, 120, 544, 375));
         destroyForms();
-        QCOMPARE(bytesOf(other.filePath("Zarvo.ini")), firstSessionFile(kDesignGeometry));
-        QCOMPARE(bytesOf(ini()), dataFile("stored.ini"));
+        QCOMPARE(testfiles::read(other.filePath("Zarvo.ini")), firstSessionFile(kDesignGeometry));
+        QCOMPARE(testfiles::read(ini()), settingsData("stored.ini"));
         QDir::setCurrent(m_dir.path());
     }
 
     void readOnlyFileReportedOnceAndKept()
     {
         const QByteArray before = crlf("; do not touch\n[Form1]\nTop=10\n");
-        putFile(ini(), before);
+        testfiles::write(ini(), before);
         QVERIFY(QFile::setPermissions(ini(), QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
         start();
         QCOMPARE(Form1->frameGeometry().top(), 10);
         destroyForms();
         QCOMPARE(m_dialogs->messageTexts(), QStringList{"Unable to write to ./Zarvo.ini."});
         QCOMPARE(m_dialogs->messages.first().caption, QString("Zarvo"));
-        QCOMPARE(bytesOf(ini()), before);
+        QCOMPARE(testfiles::read(ini()), before);
     }
 
     void storedDictionary_data()
@@ -264,16 +250,16 @@ private slots:
         const QString dicPath = m_dir.filePath(QStringLiteral("w.slo"));
         QFile::remove(dicPath);
         if (!dic.isEmpty())
-            putFile(dicPath, dic);
-        putFile(m_dir.filePath("doc.txt"), "text");
-        putFile(ini(), crlf("[Option]\nDic=" + dicPath.toLocal8Bit() + "\n"));
+            testfiles::write(dicPath, dic);
+        testfiles::write(m_dir.filePath("doc.txt"), "text");
+        testfiles::write(ini(), crlf("[Option]\nDic=" + dicPath.toLocal8Bit() + "\n"));
         start({QStringLiteral("doc.txt")});
         QCOMPARE(DicPath, dicPath);
         QTEST(Form1->FileName == QLatin1String("doc.txt"), "documentOpened");
         QTEST(int(m_dialogs->messages.size()), "messages");
         QVERIFY(Form2);
         destroyForms();
-        const QByteArray file = bytesOf(ini());
+        const QByteArray file = testfiles::read(ini());
         QVERIFY2(file.startsWith(("[Option]\r\nDic=" + dicPath.toLocal8Bit() + "\r\n[Form1]\r\n")), file.constData());
     }
 };
