@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/fontspec.h"
+#include "core/fontdescription.h"
 #include "core/shiftstate.h"
 #include "core/wordlist.h"
 

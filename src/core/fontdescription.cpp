@@ -1,4 +1,4 @@
-#include "core/fontspec.h"
+#include "core/fontdescription.h"
 
 #include "core/settingvalues.h"
 

@@ -1,4 +1,4 @@
-#include "core/fontspec.h"
+#include "core/fontdescription.h"
 #include "core/settingvalues.h"
 
 #include <QTest>
@@ -173,4 +173,4 @@ private slots:
 };
 
 QTEST_MAIN(TestFontSpec)
-#include "tst_fontspec.moc"
+#include "tst_fontdescription.moc"
