@@ -24,20 +24,6 @@ void writeFile(const std::string &p, const uint8_t *data, size_t n)
     std::fclose(f);
 }
 
-std::string readFile(const std::string &p)
-{
-    std::string s;
-    FILE *f = std::fopen(p.c_str(), "rb");
-    if (!f)
-        return s;
-    char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-        s.append(buf, n);
-    std::fclose(f);
-    return s;
-}
-
 void require(bool ok, const char *what)
 {
     if (!ok) {
@@ -89,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     }
     require(r == BRENVIK_OK, "build succeeds");
-    const auto d = dictcheck::load(readFile(target));
+    const auto d = dictcheck::load(dictcheck::readFile(target));
     require(d.ok, "loads without a numeric error");
     require(d.lines == expected, "words, counts and order as the reference");
     bool raw = false;

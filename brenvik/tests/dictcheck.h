@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <unordered_map>
@@ -14,6 +15,21 @@
 #include <vector>
 
 namespace dictcheck {
+
+// The whole file; empty when it cannot be read.
+inline std::string readFile(const std::string &p)
+{
+    std::string s;
+    FILE *f = std::fopen(p.c_str(), "rb");
+    if (!f)
+        return s;
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+        s.append(buf, n);
+    std::fclose(f);
+    return s;
+}
 
 struct Line {
     long long count;

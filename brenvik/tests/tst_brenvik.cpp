@@ -43,20 +43,6 @@ void writeFile(const std::string &p, const std::string &bytes)
     std::fclose(f);
 }
 
-std::string readFile(const std::string &p)
-{
-    std::string s;
-    FILE *f = std::fopen(p.c_str(), "rb");
-    if (!f)
-        return s;
-    char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-        s.append(buf, n);
-    std::fclose(f);
-    return s;
-}
-
 bool exists(const std::string &p)
 {
     struct stat st;
@@ -85,7 +71,7 @@ int32_t build(const std::string &text, const std::string &notation, int minimum,
     const int32_t r = createdicdll(path("src.txt").c_str(), path("out.slo").c_str(), cstr(notation), minimum,
                                    nullptr, nullptr);
     if (file)
-        *file = readFile(path("out.slo"));
+        *file = dictcheck::readFile(path("out.slo"));
     return r;
 }
 
@@ -274,7 +260,7 @@ void testSameFileRefused()
     for (const std::string &t : {src, path("hard.txt"), path("soft.txt"), g_dir + "/./same.txt"}) {
         g_test = "same file as " + t;
         CHECK(createdicdll(src.c_str(), t.c_str(), nullptr, 0, nullptr, nullptr) == BRENVIK_TARGET_NOT_OPENED);
-        CHECK(readFile(src) == text);
+        CHECK(dictcheck::readFile(src) == text);
     }
     g_test.clear();
     ::unlink(path("hard.txt").c_str());
@@ -295,12 +281,12 @@ void testFailedBuildKeepsTarget()
           BRENVIK_DICTIONARY_EMPTY);
     CHECK(createdicdll(path("empty.txt").c_str(), target.c_str(), nullptr, 2, nullptr, nullptr) ==
           BRENVIK_SOURCE_EMPTY);
-    CHECK(readFile(target) == old);
+    CHECK(dictcheck::readFile(target) == old);
     CHECK(listDir(dir) == std::vector<std::string>{"dict.slo"});
 
     // A successful one replaces it, again without leftovers.
     CHECK(createdicdll(path("short.txt").c_str(), target.c_str(), nullptr, 0, nullptr, nullptr) == 0);
-    CHECK(readFile(target) == "\r\n1 a b c\r\n");
+    CHECK(dictcheck::readFile(target) == "\r\n1 a b c\r\n");
     CHECK(listDir(dir) == std::vector<std::string>{"dict.slo"});
     ::unlink(target.c_str());
     ::rmdir(dir.c_str());
@@ -468,7 +454,7 @@ void testConcurrentBuildsOfOneTarget()
     ta.join();
     tb.join();
     CHECK(ra == 0 && rb == 0);
-    const auto d = dictcheck::load(readFile(target));
+    const auto d = dictcheck::load(dictcheck::readFile(target));
     CHECK(d.header == "A" || d.header == "B");
     CHECK(d.lines == dictcheck::reference(d.header == "A" ? textA : textB, d.header, 0));
     CHECK(g_reports.load() > 0 && g_reports.load() <= 2 * 101);
