@@ -8,7 +8,9 @@
 // temporary file beside the target and renamed over it only on success.
 #include "brenvik.h"
 
+#include "delimitermask.h"
 #include "lower.h"
+#include "smalltable.h"
 #include "wordtable.h"
 
 #include <algorithm>
@@ -40,7 +42,7 @@ namespace {
 constexpr uint8_t kCR = 13, kLF = 10, kEOF = 26;
 constexpr uint64_t kMaxStep = 2u << 20;
 constexpr uint64_t kSplitAtLeast = 1u << 20; // smaller files are read by one thread
-constexpr size_t kPad = 16;
+constexpr size_t kPad = 128; // the word loop reads up to 80 bytes past its range
 
 // Reads the delimiter specification the way the dictionary's users read it:
 // "^p" CR, "^t" tab, "^x" x, a final "^" code 0. Calls f(value, tokenStart, tokenLength).
@@ -122,38 +124,100 @@ int percentOf(uint64_t part, uint64_t whole)
     return whole ? int(part * 100 / whole) : 100;
 }
 
+// Random bits for names and hash seeds; the clock stands in when the system has none to give.
+uint64_t randomBits(uint64_t salt)
+{
+    uint64_t r = 0;
+    if (getrandom(&r, sizeof r, GRND_NONBLOCK) == ssize_t(sizeof r))
+        return r;
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return uint64_t(ts.tv_nsec) ^ (uint64_t(ts.tv_sec) << 30) ^ (uint64_t(getpid()) << 20) ^
+           salt * 0x9E3779B97F4A7C15ull;
+}
+
+// Counts words as they stand in the text: words of up to 16 bytes in a
+// table that keys them by their bytes, longer ones lower-cased in a general
+// table. Case forms of one word are merged once counting is done, which
+// keeps lower-casing off the path every byte takes.
 struct Counter {
-    const uint8_t *delimiter = nullptr; // 256 flags
+    const DelimiterMask *delimiters = nullptr;
     uint64_t minimum = 0;
-    WordTable table;
+    SmallTable small{randomBits(1)};
+    WordTable longWords;
     bool failed = false;
 
-    // Counts the words of [b, e), lower-casing them in place. `limit` is the
-    // end of the bytes this thread may read; `base` the file offset of `origin`.
-    void count(uint8_t *b, uint8_t *e, const uint8_t *limit, const uint8_t *origin, uint64_t base)
+    // Counts the words of [b, e), whose first byte is at file offset `base`.
+    // [b, e) starts at a word or delimiter and ends after one or at the end of
+    // the text; 64 + 16 bytes past e must be readable.
+    void count(uint8_t *b, uint8_t *e, uint64_t base)
     {
-        const uint8_t *lower = kLower.map;
-        uint8_t *p = b;
-        while (p < e) {
-            if (delimiter[*p]) {
-                ++p;
-                continue;
-            }
-            uint8_t *w = p;
-            do {
-                *p = lower[*p];
-                ++p;
-            } while (p < e && !delimiter[*p]);
-            const uint64_t length = uint64_t(p - w);
-            if (length < minimum)
-                continue;
-            const bool wide = w + ((length + 7) & ~uint64_t(7)) <= limit;
-            const uint64_t h = hashWord(w, length, wide);
-            if (!table.add(w, length, h, base + uint64_t(w - origin), 1)) {
-                failed = true;
-                return;
+        constexpr size_t kBatch = 64; // 4 KB of text per batch of masks
+        uint64_t masks[kBatch];
+        uint8_t *open = nullptr;      // start of a word running past its group
+        for (uint8_t *g = b; g < e; g += 64 * kBatch) {
+            const size_t groups = std::min<size_t>(kBatch, size_t(e - g + 63) / 64);
+            delimiters->fill(g, groups, masks);
+            for (size_t k = 0; k < groups; ++k) {
+                uint8_t *at = g + 64 * k;
+                uint64_t d = masks[k];
+                const auto left = uint64_t(e - at);
+                if (left < 64)
+                    d |= ~uint64_t(0) << left; // past e counts as a delimiter
+                uint64_t n = ~d;
+                if (open) {
+                    if (d == 0)
+                        continue;
+                    const unsigned end = unsigned(__builtin_ctzll(d));
+                    word(open, uint64_t(at + end - open), b, base);
+                    open = nullptr;
+                    n &= ~uint64_t(0) << end;
+                }
+                while (n) {
+                    const unsigned start = unsigned(__builtin_ctzll(n));
+                    const uint64_t after = d & (~uint64_t(0) << start);
+                    if (!after) {
+                        open = at + start;
+                        break;
+                    }
+                    const unsigned end = unsigned(__builtin_ctzll(after));
+                    word(at + start, end - start, b, base);
+                    n &= ~uint64_t(0) << end;
+                }
+                if (failed)
+                    return;
             }
         }
+        if (open)
+            word(open, uint64_t(e - open), b, base);
+    }
+
+    // A word gathered across reading steps (already lower-cased).
+    void gathered(uint8_t *w, uint64_t length, uint64_t first)
+    {
+        uint8_t copy[kSmallWord + 8] = {}; // the short-word key reads 16 bytes
+        if (length <= kSmallWord) {
+            std::memcpy(copy, w, length);
+            w = copy;
+        }
+        word(w, length, w, first);
+    }
+
+private:
+    void word(uint8_t *w, uint64_t length, const uint8_t *b, uint64_t base)
+    {
+        if (length < minimum)
+            return;
+        const uint64_t first = base + uint64_t(w - b);
+        if (length <= kSmallWord) {
+            uint64_t lo, hi;
+            SmallTable::key(w, length, lo, hi);
+            failed |= !small.add(lo, hi, length, first);
+            return;
+        }
+        for (uint64_t i = 0; i < length; ++i)
+            w[i] = kLower.map[w[i]];
+        failed |= !longWords.add(w, length, hashWord(w, length, false), first, 1);
     }
 };
 
@@ -245,13 +309,7 @@ public:
         if (!m_path.allocate(need))
             return false;
         for (int attempt = 0; attempt < 64; ++attempt) {
-            uint64_t r = 0;
-            if (getrandom(&r, sizeof r, GRND_NONBLOCK) != ssize_t(sizeof r)) {
-                timespec ts{};
-                clock_gettime(CLOCK_MONOTONIC, &ts);
-                r = uint64_t(ts.tv_nsec) ^ (uint64_t(ts.tv_sec) << 30) ^ (uint64_t(getpid()) << 20) ^
-                    uint64_t(attempt) * 0x9E3779B97F4A7C15ull ^ uint64_t(uintptr_t(this));
-            }
+            const uint64_t r = randomBits(uint64_t(attempt) ^ uint64_t(uintptr_t(this)));
             std::memcpy(m_path.data, target, dirLength);
             std::snprintf(m_path.data + dirLength, need - dirLength, ".brenvik-%016llx.tmp",
                           static_cast<unsigned long long>(r));
@@ -412,16 +470,14 @@ private:
     bool finishLongWord()
     {
         longWord.active = false;
-        if (longWord.length < counter.minimum)
-            return true;
-        const uint64_t h = hashWord(longWord.data, longWord.length, false);
-        return counter.table.add(longWord.data, longWord.length, h, longWord.first, 1);
+        counter.gathered(longWord.data, longWord.length, longWord.first);
+        return !counter.failed;
     }
 
     template <typename AfterStep>
     int32_t read(AfterStep afterStep)
     {
-        const uint8_t *delimiter = counter.delimiter;
+        const DelimiterMask &delimiter = *counter.delimiters;
         if (!buffer.allocate(2 * step + kPad))
             return BRENVIK_OUT_OF_MEMORY;
         uint8_t *const buf = buffer.data;
@@ -446,7 +502,7 @@ private:
             const uint64_t total = carry + got;
             uint64_t pos = 0;
             if (longWord.active) {
-                while (pos < total && !delimiter[buf[pos]])
+                while (pos < total && !delimiter.isDelimiter(buf[pos]))
                     ++pos;
                 if (!longWord.append(buf, pos))
                     return BRENVIK_OUT_OF_MEMORY;
@@ -457,13 +513,13 @@ private:
             if (!eof) {
                 last = pos;
                 for (uint64_t k = total; k > pos; --k) {
-                    if (delimiter[buf[k - 1]]) {
+                    if (delimiter.isDelimiter(buf[k - 1])) {
                         last = k;
                         break;
                     }
                 }
             }
-            counter.count(buf + pos, buf + last, buf + 2 * step + kPad, buf, bufBase);
+            counter.count(buf + pos, buf + last, bufBase + pos);
             if (counter.failed)
                 return BRENVIK_OUT_OF_MEMORY;
             const uint64_t tail = total - last;
@@ -501,15 +557,11 @@ struct SecondReader {
     }
 };
 
-struct Order {
-    const WordTable *table;
-    bool operator()(uint32_t a, uint32_t b) const
-    {
-        const WordEntry &x = table->entry(a), &y = table->entry(b);
-        if (x.count != y.count)
-            return x.count > y.count;
-        return x.first < y.first;
-    }
+// A distinct word as it is written: the order is by count, then by first occurrence.
+struct Item {
+    uint64_t count, first;
+    const uint8_t *word;
+    uint64_t length;
 };
 
 int32_t build(const char *source, const char *target, const char *notation, int32_t minimum,
@@ -550,12 +602,13 @@ int32_t build(const char *source, const char *target, const char *notation, int3
     // Always split at line ends and the end-of-file mark: a word holding one
     // of them could not be written as one dictionary line.
     delimiter[kCR] = delimiter[kLF] = delimiter[kEOF] = 1;
+    const DelimiterMask delimiters(delimiter);
 
     const uint64_t minLength = minimum > 0 ? uint64_t(minimum) : 0;
     RangeReader firstHalf, secondHalf;
     for (RangeReader *r : {&firstHalf, &secondHalf}) {
         r->fd = in.get();
-        r->counter.delimiter = delimiter;
+        r->counter.delimiters = &delimiters;
         r->counter.minimum = minLength;
         r->step = std::clamp<uint64_t>(size / 128, 1, kMaxStep);
     }
@@ -605,36 +658,66 @@ int32_t build(const char *source, const char *target, const char *notation, int3
     in.reset();
     reading.report(100);
 
-    Counter &first = firstHalf.counter, &second = secondHalf.counter;
-    if (first.table.size() == 0 && second.table.size() == 0)
-        return BRENVIK_DICTIONARY_EMPTY;
-
     // Ordering and writing: merge 0..10, sort 10..40, write 40..100.
+    Counter &first = firstHalf.counter, &second = secondHalf.counter;
+    const uint64_t pieces = first.small.size() + second.small.size() + second.longWords.size();
+    if (pieces + first.longWords.size() == 0)
+        return BRENVIK_DICTIONARY_EMPTY;
     writing.start();
-    WordTable &table = first.table;
-    const uint32_t extra = second.table.size();
-    for (uint32_t k = 0; k < extra; ++k) {
-        const WordEntry &e = second.table.entry(k);
-        if (!table.add(second.table.word(e), e.length, e.hash, e.first, e.count))
+    // Every case form of a word and both halves' counts go into one entry
+    // for the lower-cased word, which comes first where its earliest form did.
+    // Lower-casing keeps a word's length, so short and long words stay apart.
+    SmallTable words(randomBits(2));
+    uint64_t merged = 0;
+    const auto progress = [&] {
+        if ((++merged & 4095) == 0)
+            writing.report(percentOf(merged, pieces) / 10);
+    };
+    for (const Counter *c : {&first, &second}) {
+        for (uint64_t k = 0; k < c->small.size(); ++k) {
+            const SmallEntry &e = c->small.entry(k);
+            uint8_t w[kSmallWord];
+            std::memcpy(w, &e.lo, 8);
+            std::memcpy(w + 8, &e.hi, 8);
+            for (uint8_t &c : w) // zero bytes stay zero
+                c = kLower.map[c];
+            uint64_t lo, hi;
+            SmallTable::key(w, e.length(), lo, hi);
+            if (!words.add(lo, hi, e.length(), e.first(), e.count))
+                return BRENVIK_OUT_OF_MEMORY;
+            progress();
+        }
+    }
+    WordTable &longWords = first.longWords;
+    for (uint32_t k = 0; k < second.longWords.size(); ++k) {
+        const WordEntry &e = second.longWords.entry(k);
+        if (!longWords.add(second.longWords.word(e), e.length, e.hash, e.first, e.count))
             return BRENVIK_OUT_OF_MEMORY;
-        if ((k & 4095) == 0)
-            writing.report(percentOf(k, extra) / 10);
+        progress();
     }
     writing.report(10);
 
-    const uint32_t n = table.size();
-    Buffer<uint32_t> order;
+    const uint64_t n = words.size() + longWords.size();
+    Buffer<Item> order;
     if (!order.allocate(n))
         return BRENVIK_OUT_OF_MEMORY;
-    for (uint32_t k = 0; k < n; ++k)
-        order.data[k] = k;
+    for (uint64_t k = 0; k < words.size(); ++k) {
+        const SmallEntry &e = words.entry(k);
+        order.data[k] = Item{e.count, e.first(), e.bytes, e.length()};
+    }
+    for (uint32_t k = 0; k < longWords.size(); ++k) {
+        const WordEntry &e = longWords.entry(k);
+        order.data[words.size() + k] = Item{e.count, e.first, longWords.word(e), e.length};
+    }
     // Sorted in runs so that progress keeps moving, then merged while writing.
     constexpr uint32_t kMaxRuns = 64;
-    const uint32_t runs = std::clamp<uint32_t>(n / 1024, 1, kMaxRuns);
-    uint32_t runStart[kMaxRuns + 1];
+    const auto runs = uint32_t(std::clamp<uint64_t>(n / 1024, 1, kMaxRuns));
+    uint64_t runStart[kMaxRuns + 1];
     for (uint32_t r = 0; r <= runs; ++r)
-        runStart[r] = uint32_t(uint64_t(n) * r / runs);
-    const Order less{&table};
+        runStart[r] = n * r / runs;
+    const auto less = [](const Item &x, const Item &y) {
+        return x.count != y.count ? x.count > y.count : x.first < y.first;
+    };
     for (uint32_t r = 0; r < runs; ++r) {
         std::sort(order.data + runStart[r], order.data + runStart[r + 1], less);
         writing.report(10 + int(30 * uint64_t(r + 1) / runs));
@@ -655,7 +738,8 @@ int32_t build(const char *source, const char *target, const char *notation, int3
     }
 
     // A binary heap of run heads, smallest (next to write) on top.
-    uint32_t head[kMaxRuns], heap[kMaxRuns], heapSize = 0;
+    uint64_t head[kMaxRuns];
+    uint32_t heap[kMaxRuns], heapSize = 0;
     const auto heapLess = [&](uint32_t a, uint32_t b) { return less(order.data[head[a]], order.data[head[b]]); };
     const auto siftDown = [&](uint32_t i) {
         for (;;) {
@@ -680,9 +764,9 @@ int32_t build(const char *source, const char *target, const char *notation, int3
         siftDown(i);
 
     char number[24];
-    for (uint32_t written = 0; heapSize; ++written) {
+    for (uint64_t written = 0; heapSize; ++written) {
         const uint32_t r = heap[0];
-        const WordEntry &e = table.entry(order.data[head[r]]);
+        const Item &e = order.data[head[r]];
         char *digits = number + sizeof number;
         *--digits = ' ';
         uint64_t c = e.count;
@@ -691,13 +775,13 @@ int32_t build(const char *source, const char *target, const char *notation, int3
             c /= 10;
         } while (c);
         if (!writer.put(digits, uint64_t(number + sizeof number - digits)) ||
-            !writer.put(table.word(e), e.length) || !writer.put("\r\n", 2))
+            !writer.put(e.word, e.length) || !writer.put("\r\n", 2))
             return BRENVIK_WRITE_FAILED;
         if (++head[r] == runStart[r + 1])
             heap[0] = heap[--heapSize];
         siftDown(0);
         if ((written & 1023) == 0)
-            writing.report(40 + int(60 * uint64_t(written) / n));
+            writing.report(40 + int(60 * written / n));
     }
     if (!writer.flush() || !out.commit(target))
         return BRENVIK_WRITE_FAILED;

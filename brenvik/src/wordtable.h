@@ -85,8 +85,7 @@ public:
                 std::memcmp(m_arena + s.offset, w, length) == 0) {
                 WordEntry &e = m_entries[uint32_t(s.key) - 1];
                 e.count += count;
-                // Within one reader later occurrences never come first; only merging needs this.
-                if (count != 1 && first < e.first)
+                if (first < e.first)
                     e.first = first;
                 return true;
             }
