@@ -40,7 +40,7 @@ extern "C" BRENVIK_API char *tolow(char *text)
 namespace {
 
 constexpr uint8_t kCR = 13, kLF = 10, kEOF = 26;
-constexpr uint64_t kMaxStep = 2u << 20;
+constexpr uint64_t kMaxStep = 128u << 10;
 constexpr uint64_t kSplitAtLeast = 1u << 20; // smaller files are read by one thread
 constexpr size_t kPad = 128; // the word loop reads up to 80 bytes past its range
 
@@ -124,6 +124,17 @@ int percentOf(uint64_t part, uint64_t whole)
     return whole ? int(part * 100 / whole) : 100;
 }
 
+template <typename T>
+struct Buffer {
+    T *data = nullptr;
+    ~Buffer() { std::free(data); }
+    bool allocate(size_t n)
+    {
+        data = static_cast<T *>(std::malloc(n ? n * sizeof(T) : 1));
+        return data != nullptr;
+    }
+};
+
 // Random bits for names and hash seeds; the clock stands in when the system has none to give.
 uint64_t randomBits(uint64_t salt)
 {
@@ -147,49 +158,75 @@ struct Counter {
     WordTable longWords;
     bool failed = false;
 
+    // Scratch space for one batch, kept off the stack: the caller's thread may have little.
+    bool prepare() { return m_spans.allocate(kMostWords) && m_keys.allocate(kMostWords); }
+
     // Counts the words of [b, e), whose first byte is at file offset `base`.
     // [b, e) starts at a word or delimiter and ends after one or at the end of
-    // the text; 64 + 16 bytes past e must be readable.
+    // the text, is shorter than 4 GiB, and 64 + 16 bytes past e are readable.
     void count(uint8_t *b, uint8_t *e, uint64_t base)
     {
-        constexpr size_t kBatch = 64; // 4 KB of text per batch of masks
+        // Each batch of text is taken in two sweeps: the first finds its
+        // words, the second counts them all at once.
         uint64_t masks[kBatch];
-        uint8_t *open = nullptr;      // start of a word running past its group
-        for (uint8_t *g = b; g < e; g += 64 * kBatch) {
-            const size_t groups = std::min<size_t>(kBatch, size_t(e - g + 63) / 64);
-            delimiters->fill(g, groups, masks);
+        Span *const spans = m_spans.data;
+        SmallTable::Key *const keys = m_keys.data;
+        uint64_t open = 0;            // start of a word running past its group
+        bool isOpen = false;
+        const uint64_t minimum = this->minimum, end = uint64_t(e - b);
+        for (uint64_t g = 0; g < end; g += 64 * kBatch) {
+            const size_t groups = std::min<size_t>(kBatch, size_t(end - g + 63) / 64);
+            delimiters->fill(b + g, groups, masks);
+            size_t found = 0;
             for (size_t k = 0; k < groups; ++k) {
-                uint8_t *at = g + 64 * k;
+                const uint64_t at = g + 64 * k;
                 uint64_t d = masks[k];
-                const auto left = uint64_t(e - at);
-                if (left < 64)
-                    d |= ~uint64_t(0) << left; // past e counts as a delimiter
+                if (end - at < 64)
+                    d |= ~uint64_t(0) << (end - at); // past e counts as a delimiter
                 uint64_t n = ~d;
-                if (open) {
+                if (isOpen) {
                     if (d == 0)
                         continue;
-                    const unsigned end = unsigned(__builtin_ctzll(d));
-                    word(open, uint64_t(at + end - open), b, base);
-                    open = nullptr;
-                    n &= ~uint64_t(0) << end;
+                    const unsigned stop = unsigned(__builtin_ctzll(d));
+                    spans[found] = Span{uint32_t(open), uint32_t(at + stop - open)};
+                    found += at + stop - open >= minimum;
+                    isOpen = false;
+                    n &= ~uint64_t(0) << stop;
                 }
                 while (n) {
                     const unsigned start = unsigned(__builtin_ctzll(n));
                     const uint64_t after = d & (~uint64_t(0) << start);
                     if (!after) {
                         open = at + start;
+                        isOpen = true;
                         break;
                     }
-                    const unsigned end = unsigned(__builtin_ctzll(after));
-                    word(at + start, end - start, b, base);
-                    n &= ~uint64_t(0) << end;
+                    const unsigned stop = unsigned(__builtin_ctzll(after));
+                    // Kept only if long enough; no branch on that: it is unpredictable.
+                    spans[found] = Span{uint32_t(at + start), stop - start};
+                    found += stop - start >= minimum;
+                    n &= ~uint64_t(0) << stop;
                 }
-                if (failed)
-                    return;
             }
+            size_t shorts = 0;
+            for (size_t k = 0; k < found; ++k) {
+                const Span &w = spans[k];
+                if (w.length <= kSmallWord) {
+                    SmallTable::Key &key = keys[shorts++];
+                    SmallTable::key(b + w.start, w.length, key.lo, key.hi);
+                    key.length = w.length;
+                    key.first = base + w.start;
+                    key.count = 1;
+                } else {
+                    word(b + w.start, w.length, base + w.start);
+                }
+            }
+            failed |= !small.addAll(keys, shorts);
+            if (failed)
+                return;
         }
-        if (open)
-            word(open, uint64_t(e - open), b, base);
+        if (isOpen && end - open >= minimum)
+            word(b + open, end - open, base + open);
     }
 
     // A word gathered across reading steps (already lower-cased).
@@ -200,15 +237,22 @@ struct Counter {
             std::memcpy(copy, w, length);
             w = copy;
         }
-        word(w, length, w, first);
+        if (length >= minimum)
+            word(w, length, first);
     }
 
 private:
-    void word(uint8_t *w, uint64_t length, const uint8_t *b, uint64_t base)
+    struct Span {
+        uint32_t start, length; // from the start of the range
+    };
+    static constexpr size_t kBatch = 32;                   // groups of 64 bytes: 2 KB of text
+    static constexpr size_t kMostWords = kBatch * 32 + 1; // words ending in one batch
+
+    Buffer<Span> m_spans;
+    Buffer<SmallTable::Key> m_keys;
+
+    void word(uint8_t *w, uint64_t length, uint64_t first)
     {
-        if (length < minimum)
-            return;
-        const uint64_t first = base + uint64_t(w - b);
         if (length <= kSmallWord) {
             uint64_t lo, hi;
             SmallTable::key(w, length, lo, hi);
@@ -268,17 +312,6 @@ public:
 
 private:
     int m_fd;
-};
-
-template <typename T>
-struct Buffer {
-    T *data = nullptr;
-    ~Buffer() { std::free(data); }
-    bool allocate(size_t n)
-    {
-        data = static_cast<T *>(std::malloc(n ? n * sizeof(T) : 1));
-        return data != nullptr;
-    }
 };
 
 bool writeFully(int fd, const void *data, uint64_t n)
@@ -478,7 +511,7 @@ private:
     int32_t read(AfterStep afterStep)
     {
         const DelimiterMask &delimiter = *counter.delimiters;
-        if (!buffer.allocate(2 * step + kPad))
+        if (!buffer.allocate(2 * step + kPad) || !counter.prepare())
             return BRENVIK_OUT_OF_MEMORY;
         uint8_t *const buf = buffer.data;
         std::memset(buf, 0, 2 * step + kPad);
@@ -674,18 +707,24 @@ int32_t build(const char *source, const char *target, const char *notation, int3
             writing.report(percentOf(merged, pieces) / 10);
     };
     for (const Counter *c : {&first, &second}) {
-        for (uint64_t k = 0; k < c->small.size(); ++k) {
-            const SmallEntry &e = c->small.entry(k);
-            uint8_t w[kSmallWord];
-            std::memcpy(w, &e.lo, 8);
-            std::memcpy(w + 8, &e.hi, 8);
-            for (uint8_t &c : w) // zero bytes stay zero
-                c = kLower.map[c];
-            uint64_t lo, hi;
-            SmallTable::key(w, e.length(), lo, hi);
-            if (!words.add(lo, hi, e.length(), e.first(), e.count))
+        constexpr uint64_t kChunk = 256;
+        SmallTable::Key keys[kChunk];
+        for (uint64_t at = 0; at < c->small.size(); at += kChunk) {
+            const uint64_t m = std::min(kChunk, c->small.size() - at);
+            for (uint64_t k = 0; k < m; ++k) {
+                const SmallEntry &e = c->small.entry(at + k);
+                uint8_t w[kSmallWord];
+                for (uint64_t i = 0; i < kSmallWord; ++i) // zero bytes stay zero
+                    w[i] = kLower.map[e.bytes[i]];
+                SmallTable::key(w, e.length(), keys[k].lo, keys[k].hi);
+                keys[k].length = e.length();
+                keys[k].first = e.first();
+                keys[k].count = e.count;
+            }
+            if (!words.addAll(keys, m))
                 return BRENVIK_OUT_OF_MEMORY;
-            progress();
+            merged += m;
+            writing.report(percentOf(merged, pieces) / 10);
         }
     }
     WordTable &longWords = first.longWords;

@@ -5,6 +5,8 @@
 // numbers points into the entries, which stay in the order the words first
 // came: common words come early, so the hot part of the table stays small
 // and in cache. Linear probing; out of memory is reported by return values.
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -77,6 +79,37 @@ public:
         e.count = count;
         e.meta = first << 5 | length;
         m_index[i] = uint32_t(++m_size);
+        return true;
+    }
+
+    struct Key {
+        uint64_t lo, hi, length, first, count;
+    };
+    // Adds many words at once: asking for all their index slots, then for
+    // all their entries, before counting any, lets the memory fetch them in
+    // parallel instead of one after the other.
+    bool addAll(const Key *keys, size_t n)
+    {
+        constexpr size_t kAhead = 64;
+        uint64_t slots[kAhead];
+        for (size_t at = 0; at < n; at += kAhead) {
+            const size_t m = std::min(kAhead, n - at);
+            if (m_index) {
+                for (size_t k = 0; k < m; ++k) {
+                    const Key &w = keys[at + k];
+                    slots[k] = slotOf(w.lo, w.hi, w.length);
+                    __builtin_prefetch(m_index + slots[k]);
+                }
+                for (size_t k = 0; k < m; ++k)
+                    if (const uint32_t id = m_index[slots[k]])
+                        __builtin_prefetch(m_entries + id - 1);
+            }
+            for (size_t k = 0; k < m; ++k) {
+                const Key &w = keys[at + k];
+                if (!add(w.lo, w.hi, w.length, w.first, w.count))
+                    return false;
+            }
+        }
         return true;
     }
 
