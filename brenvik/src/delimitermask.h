@@ -18,11 +18,14 @@ public:
 
     bool isDelimiter(uint8_t b) const { return m_flags[b] != 0; }
 
-private:
+    // The two ways fill() may take, open so that each can be checked on any machine.
     void fillPortable(const uint8_t *p, size_t groups, uint64_t *out) const;
 #if defined(__x86_64__)
+    bool hasAvx2() const { return m_avx2; }
     void fillAvx2(const uint8_t *p, size_t groups, uint64_t *out) const;
 #endif
+
+private:
 
     uint8_t m_flags[256];
     // For each low nibble, one bit per high nibble 0..7 (m_low) or 8..15
