@@ -1,0 +1,68 @@
+#pragma once
+
+// Counts the words of a text: words of up to 16 bytes as they stand, in a
+// table that keys them by their bytes; longer ones lower-cased, in a general
+// table. Case forms of one word are merged once counting is done, which
+// keeps lower-casing off the path every byte takes.
+#include "delimitermask.h"
+#include "files.h"
+#include "smalltable.h"
+#include "wordtable.h"
+
+#include <cstdint>
+
+namespace brenvik {
+
+class Counter {
+public:
+    Counter(const DelimiterMask &delimiters, uint64_t minimum)
+        : m_delimiters(delimiters), m_minimum(minimum), m_small(randomBits(1))
+    {
+    }
+
+    // Scratch space for one batch, kept off the stack: the caller's thread may have little.
+    bool prepare() { return m_spans.allocate(kMostWords) && m_keys.allocate(kMostWords); }
+
+    // Counts the words of [b, e), whose first byte is at file offset `base`.
+    // [b, e) starts at a word or delimiter and ends after one or at the end of
+    // the text, is shorter than 4 GiB, and the 64 bytes past e are readable.
+    // Long words are lower-cased in place.
+    void count(uint8_t *b, uint8_t *e, uint64_t base);
+
+    // A word gathered across reading steps, already lower-cased.
+    void gathered(const uint8_t *w, uint64_t length, uint64_t first);
+
+    bool failed() const { return m_failed; }
+    const DelimiterMask &delimiters() const { return m_delimiters; }
+    const SmallTable &small() const { return m_small; }
+    WordTable &longWords() { return m_longWords; }
+    uint64_t minimum() const { return m_minimum; }
+
+private:
+    struct Span {
+        uint32_t start, length; // from the start of the range
+    };
+    static constexpr size_t kBatch = 32;                   // groups of 64 bytes: 2 KB of text
+    static constexpr size_t kMostWords = kBatch * 32 + 1; // words ending in one batch
+
+    void word(uint8_t *w, uint64_t length, uint64_t first);
+    void longWord(uint8_t *w, uint64_t length, uint64_t first);
+
+    const DelimiterMask &m_delimiters;
+    const uint64_t m_minimum;
+    SmallTable m_small;
+    WordTable m_longWords;
+    Buffer<Span> m_spans;
+    Buffer<SmallTable::Key> m_keys;
+    bool m_failed = false;
+};
+
+// A word longer than a reading step, gathered lower-cased across steps.
+struct LongWord {
+    Buffer<uint8_t> data;
+    uint64_t length = 0, capacity = 0, first = 0;
+    bool active = false;
+    bool append(const uint8_t *p, uint64_t n);
+};
+
+} // namespace brenvik
