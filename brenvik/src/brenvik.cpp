@@ -111,8 +111,8 @@ private:
 // Counts the words of the file range [begin, end) in steps; the range starts
 // at the file's start or at a delimiter and ends at a delimiter or the end.
 struct RangeReader {
-    RangeReader(int fd, const DelimiterMask &delimiters, uint64_t minimum, uint64_t step)
-        : fd(fd), step(step), counter(delimiters, minimum)
+    RangeReader(int fd, const DelimiterMask &delimiters, uint64_t minimum, uint64_t step, uint64_t seed)
+        : fd(fd), step(step), counter(delimiters, minimum, seed)
     {
     }
     int fd;
@@ -264,7 +264,9 @@ int32_t build(const char *source, const char *target, const char *notation, int3
 
     const uint64_t minLength = minimum > 0 ? uint64_t(minimum) : 0;
     const uint64_t step = std::clamp<uint64_t>(size / 128, 1, kMaxStep);
-    RangeReader firstHalf(in.get(), delimiters, minLength, step), secondHalf(in.get(), delimiters, minLength, step);
+    const uint64_t seed = randomBits(1);
+    RangeReader firstHalf(in.get(), delimiters, minLength, step, seed),
+        secondHalf(in.get(), delimiters, minLength, step, seed);
     // The second half starts at the first delimiter from the middle on.
     uint64_t split = size;
     if (size >= kSplitAtLeast) {

@@ -82,7 +82,7 @@ void Counter::gathered(const uint8_t *w, uint64_t length, uint64_t first)
         word(copy, length, first);
         return;
     }
-    m_failed |= !m_longWords.add(w, length, hashWord(w, length, false), first, 1);
+    m_failed |= !m_longWords.add(w, length, hashWord(w, length, m_seed), first, 1);
 }
 
 void Counter::word(uint8_t *w, uint64_t length, uint64_t first)
@@ -100,7 +100,7 @@ void Counter::longWord(uint8_t *w, uint64_t length, uint64_t first)
 {
     for (uint64_t i = 0; i < length; ++i)
         w[i] = kLower.map[w[i]];
-    m_failed |= !m_longWords.add(w, length, hashWord(w, length, false), first, 1);
+    m_failed |= !m_longWords.add(w, length, hashWord(w, length, m_seed), first, 1);
 }
 
 bool LongWord::append(const uint8_t *p, uint64_t n)

@@ -15,8 +15,9 @@ namespace brenvik {
 
 class Counter {
 public:
-    Counter(const DelimiterMask &delimiters, uint64_t minimum)
-        : m_delimiters(delimiters), m_minimum(minimum), m_small(randomBits(1))
+    // Counters whose long words are merged must share `seed`.
+    Counter(const DelimiterMask &delimiters, uint64_t minimum, uint64_t seed)
+        : m_delimiters(delimiters), m_minimum(minimum), m_seed(seed), m_small(seed ^ 0x5DEECE66Dull)
     {
     }
 
@@ -50,6 +51,7 @@ private:
 
     const DelimiterMask &m_delimiters;
     const uint64_t m_minimum;
+    const uint64_t m_seed;
     SmallTable m_small;
     WordTable m_longWords;
     Buffer<Span> m_spans;

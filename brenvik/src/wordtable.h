@@ -19,11 +19,11 @@ struct WordEntry {
     uint64_t first; // file offset of the first occurrence
 };
 
-// Hash of `length` bytes at `p`. When `wide` is set, the 8-byte group that
-// holds the last byte may be read in full (the extra bytes are masked off).
-inline uint64_t hashWord(const uint8_t *p, uint64_t length, bool wide)
+// Hash of `length` bytes at `p`, different for every `seed`, so that no
+// text can be made to pile its words into one run of the table.
+inline uint64_t hashWord(const uint8_t *p, uint64_t length, uint64_t seed)
 {
-    uint64_t h = 0x9E3779B97F4A7C15ull ^ (length * 0xA24BAED4963EE407ull);
+    uint64_t h = seed ^ 0x9E3779B97F4A7C15ull ^ (length * 0xA24BAED4963EE407ull);
     uint64_t n = length;
     while (n >= 8) {
         uint64_t v;
@@ -35,13 +35,8 @@ inline uint64_t hashWord(const uint8_t *p, uint64_t length, bool wide)
     }
     if (n) {
         uint64_t v = 0;
-        if (wide) {
-            std::memcpy(&v, p, 8);
-            v &= (uint64_t(1) << (n * 8)) - 1; // little-endian: keep the first n bytes
-        } else {
-            for (uint64_t i = 0; i < n; ++i)
-                v |= uint64_t(p[i]) << (8 * i);
-        }
+        for (uint64_t i = 0; i < n; ++i)
+            v |= uint64_t(p[i]) << (8 * i);
         h = (h ^ v) * 0x94D049BB133111EBull;
     }
     // Full avalanche: the low bits pick the slot, the high bits are the tag.
