@@ -35,7 +35,7 @@ public:
 
     bool failed() const { return m_failed; }
     const DelimiterMask &delimiters() const { return m_delimiters; }
-    const SmallTable &small() const { return m_small; }
+    SmallTable &small() { return m_small; }
     WordTable &longWords() { return m_longWords; }
     uint64_t minimum() const { return m_minimum; }
 

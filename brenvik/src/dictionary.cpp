@@ -10,114 +10,137 @@ namespace brenvik {
 
 namespace {
 
-// A distinct word as it is written: the order is by count, then by first occurrence.
-struct Item {
-    uint64_t count, first;
-    const uint8_t *word;
-    uint64_t length;
-};
-
-bool before(const Item &x, const Item &y)
-{
-    return x.count != y.count ? x.count > y.count : x.first < y.first;
-}
-
 // Every case form of a word and both readers' counts go into one entry for
 // the lower-cased word, which comes first where its earliest form did.
 // Lower-casing keeps a word's length, so short and long words stay apart:
-// the short ones end in `words`, the long ones in first's long-word table.
-int32_t mergeWords(Counter &first, Counter &second, SmallTable &words, Reporter &writing)
+// all end in first's tables, and second's are emptied.
+int32_t mergeWords(Counter &first, Counter &second, Reporter &writing)
 {
-    const uint64_t pieces = first.small().size() + second.small().size() + second.longWords().size();
+    SmallTable &words = first.small(), &more = second.small();
+    words.remap(kLower.map);
+    writing.report(3);
+    more.remap(kLower.map);
+    writing.report(5);
+    const uint64_t pieces = more.size() + second.longWords().size();
     uint64_t merged = 0;
-    for (const Counter *c : {&first, &second}) {
-        constexpr uint64_t kChunk = 256;
-        SmallTable::Key keys[kChunk];
-        const SmallTable &small = c->small();
-        for (uint64_t at = 0; at < small.size(); at += kChunk) {
-            const uint64_t m = std::min(kChunk, small.size() - at);
-            for (uint64_t k = 0; k < m; ++k) {
-                const SmallEntry &e = small.entry(at + k);
-                uint8_t w[kSmallWord];
-                for (uint64_t i = 0; i < kSmallWord; ++i) // zero bytes stay zero
-                    w[i] = kLower.map[e.bytes[i]];
-                SmallTable::key(w, e.length(), keys[k].lo, keys[k].hi);
-                keys[k].length = e.length();
-                keys[k].first = e.first();
-                keys[k].count = e.count;
-            }
-            if (!words.addAll(keys, m))
-                return BRENVIK_OUT_OF_MEMORY;
-            merged += m;
-            writing.report(percentOf(merged, pieces) / 10);
+    constexpr uint64_t kChunk = 256;
+    SmallTable::Key keys[kChunk];
+    for (uint64_t at = 0; at < more.size(); at += kChunk) {
+        const uint64_t m = std::min(kChunk, more.size() - at);
+        for (uint64_t k = 0; k < m; ++k) {
+            const SmallEntry &e = more.entry(at + k);
+            keys[k] = SmallTable::Key{e.lo, e.hi, e.length(), e.first(), e.count};
         }
+        if (!words.addAll(keys, m))
+            return BRENVIK_OUT_OF_MEMORY;
+        merged += m;
+        writing.report(5 + percentOf(merged, pieces) / 20);
     }
+    more.clear();
     WordTable &longWords = first.longWords(), &moreLongWords = second.longWords();
     for (uint32_t k = 0; k < moreLongWords.size(); ++k) {
         const WordEntry &e = moreLongWords.entry(k);
         if (!longWords.add(moreLongWords.word(e), e.length, e.hash, e.first, e.count))
             return BRENVIK_OUT_OF_MEMORY;
         if ((++merged & 4095) == 0)
-            writing.report(percentOf(merged, pieces) / 10);
+            writing.report(5 + percentOf(merged, pieces) / 20);
     }
     writing.report(10);
     return BRENVIK_OK;
 }
 
-// The words in order: sorted in runs so that progress keeps moving, then
-// merged run head by run head while they are written.
+// Most frequent first; ties in the order the words first came.
+template <typename Entry>
+bool before(const Entry &x, const Entry &y);
+template <>
+bool before(const SmallEntry &x, const SmallEntry &y)
+{
+    return x.count != y.count ? x.count > y.count : x.first() < y.first();
+}
+template <>
+bool before(const WordEntry &x, const WordEntry &y)
+{
+    return x.count != y.count ? x.count > y.count : x.first < y.first;
+}
+
+// The words in order, sorted where they stand: in runs so that progress
+// keeps moving, then merged run head by run head while they are written.
 class Ordering {
 public:
-    int32_t sort(const SmallTable &words, const WordTable &longWords, Reporter &writing)
+    struct Word {
+        uint64_t count, first;
+        const uint8_t *bytes;
+        uint64_t length;
+    };
+
+    void sort(SmallTable &words, WordTable &longWords, Reporter &writing)
     {
-        m_size = words.size() + longWords.size();
-        if (!m_items.allocate(m_size))
-            return BRENVIK_OUT_OF_MEMORY;
-        for (uint64_t k = 0; k < words.size(); ++k) {
-            const SmallEntry &e = words.entry(k);
-            m_items.data[k] = Item{e.count, e.first(), e.bytes, e.length()};
-        }
-        for (uint32_t k = 0; k < longWords.size(); ++k) {
-            const WordEntry &e = longWords.entry(k);
-            m_items.data[words.size() + k] = Item{e.count, e.first, longWords.word(e), e.length};
-        }
-        m_runs = uint32_t(std::clamp<uint64_t>(m_size / 1024, 1, kMaxRuns));
-        for (uint32_t r = 0; r <= m_runs; ++r)
-            m_runStart[r] = m_size * r / m_runs;
-        for (uint32_t r = 0; r < m_runs; ++r) {
-            std::sort(m_items.data + m_runStart[r], m_items.data + m_runStart[r + 1], before);
-            writing.report(10 + int(30 * uint64_t(r + 1) / m_runs));
-        }
-        for (uint32_t r = 0; r < m_runs; ++r) {
-            m_head[r] = m_runStart[r];
-            if (m_head[r] < m_runStart[r + 1])
+        m_small = words.finish();
+        m_long = longWords.finish();
+        m_longTable = &longWords;
+        const uint64_t shorts = words.size(), longs = longWords.size();
+        m_size = shorts + longs;
+        // Runs in proportion to each kind's share, at least one for each kind present.
+        const auto runsFor = [&](uint64_t n) {
+            return n ? uint32_t(std::clamp<uint64_t>(n * (kMaxRuns - 1) / m_size, 1, n / 1024 + 1)) : 0;
+        };
+        const uint32_t shortRuns = runsFor(shorts), longRuns = runsFor(longs);
+        for (uint32_t r = 0; r < shortRuns; ++r)
+            m_runs[m_runCount++] = Run{false, shorts * r / shortRuns, shorts * (r + 1) / shortRuns};
+        for (uint32_t r = 0; r < longRuns; ++r)
+            m_runs[m_runCount++] = Run{true, longs * r / longRuns, longs * (r + 1) / longRuns};
+        for (uint32_t r = 0; r < m_runCount; ++r) {
+            const Run &run = m_runs[r];
+            if (run.longWords)
+                std::sort(m_long + run.at, m_long + run.end, before<WordEntry>);
+            else
+                std::sort(m_small + run.at, m_small + run.end, before<SmallEntry>);
+            writing.report(10 + int(30 * uint64_t(r + 1) / m_runCount));
+            if (run.at < run.end)
                 m_heap[m_heapSize++] = r;
         }
         for (uint32_t i = m_heapSize; i-- > 0;)
             siftDown(i);
-        return BRENVIK_OK;
     }
 
     uint64_t size() const { return m_size; }
 
-    // The next word in order, or null after the last.
-    const Item *next()
+    // The next word in order; false after the last.
+    bool next(Word &w)
     {
         if (!m_heapSize)
-            return nullptr;
-        const uint32_t r = m_heap[0];
-        const Item *item = &m_items.data[m_head[r]];
-        if (++m_head[r] == m_runStart[r + 1])
+            return false;
+        Run &run = m_runs[m_heap[0]];
+        w = head(run);
+        if (++run.at == run.end)
             m_heap[0] = m_heap[--m_heapSize];
         siftDown(0);
-        return item;
+        return true;
     }
 
 private:
     static constexpr uint32_t kMaxRuns = 64;
+    struct Run {
+        bool longWords;
+        uint64_t at, end;
+    };
+
+    Word head(const Run &run) const
+    {
+        if (run.longWords) {
+            const WordEntry &e = m_long[run.at];
+            return Word{e.count, e.first, m_longTable->word(e), e.length};
+        }
+        const SmallEntry &e = m_small[run.at];
+        return Word{e.count, e.first(), e.bytes, e.length()};
+    }
 
     // A binary heap of run heads, the next to write on top.
-    bool heapLess(uint32_t a, uint32_t b) const { return before(m_items.data[m_head[a]], m_items.data[m_head[b]]); }
+    bool heapLess(uint32_t a, uint32_t b) const
+    {
+        const Word x = head(m_runs[a]), y = head(m_runs[b]);
+        return x.count != y.count ? x.count > y.count : x.first < y.first;
+    }
     void siftDown(uint32_t i)
     {
         for (;;) {
@@ -134,11 +157,12 @@ private:
         }
     }
 
-    Buffer<Item> m_items;
+    SmallEntry *m_small = nullptr;
+    WordEntry *m_long = nullptr;
+    const WordTable *m_longTable = nullptr;
     uint64_t m_size = 0;
-    uint32_t m_runs = 0;
-    uint64_t m_runStart[kMaxRuns + 1] = {};
-    uint64_t m_head[kMaxRuns] = {};
+    Run m_runs[kMaxRuns] = {};
+    uint32_t m_runCount = 0;
     uint32_t m_heap[kMaxRuns] = {};
     uint32_t m_heapSize = 0;
 };
@@ -147,13 +171,11 @@ private:
 
 int32_t writeDictionary(Counter &first, Counter &second, const char *notation, int fd, Reporter &writing)
 {
-    SmallTable words(randomBits(2));
-    int32_t result = mergeWords(first, second, words, writing);
+    const int32_t merged = mergeWords(first, second, writing);
+    if (merged != BRENVIK_OK)
+        return merged;
     Ordering order;
-    if (result == BRENVIK_OK)
-        result = order.sort(words, first.longWords(), writing);
-    if (result != BRENVIK_OK)
-        return result;
+    order.sort(first.small(), first.longWords(), writing);
 
     Writer writer(fd);
     const size_t specLength = notation ? std::strlen(notation) : 0;
@@ -167,15 +189,16 @@ int32_t writeDictionary(Counter &first, Counter &second, const char *notation, i
 
     char number[24];
     uint64_t written = 0;
-    while (const Item *e = order.next()) {
+    Ordering::Word e;
+    while (order.next(e)) {
         char *digits = number + sizeof number;
         *--digits = ' ';
-        uint64_t c = e->count;
+        uint64_t c = e.count;
         do {
             *--digits = char('0' + c % 10);
             c /= 10;
         } while (c);
-        if (!writer.put(digits, uint64_t(number + sizeof number - digits)) || !writer.put(e->word, e->length) ||
+        if (!writer.put(digits, uint64_t(number + sizeof number - digits)) || !writer.put(e.bytes, e.length) ||
             !writer.put("\r\n", 2))
             return BRENVIK_WRITE_FAILED;
         if ((written++ & 1023) == 0)

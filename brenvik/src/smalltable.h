@@ -116,6 +116,16 @@ public:
     uint64_t size() const { return m_size; }
     const SmallEntry &entry(uint64_t k) const { return m_entries[k]; }
 
+    // Rewrites every word through `map` (as lower-casing does), merging the
+    // entries that become one word. The entries keep their order.
+    void remap(const uint8_t map[256]);
+
+    // Done counting: gives back the index and outgrown blocks, and lends the
+    // entries out to be put in any order. The table takes no more words.
+    SmallEntry *finish();
+    // Gives back all memory: the table is empty.
+    void clear();
+
     // Reads `length` (1..16) bytes at p as the table keys them; the 16 bytes
     // from p must be readable. Branch-free: word lengths are too varied to predict.
     static void key(const uint8_t *p, uint64_t length, uint64_t &lo, uint64_t &hi)
@@ -136,7 +146,7 @@ private:
         return h >> m_shift;
     }
     bool grow();
-    void retire(void *block);
+    void retire(void *block, uint64_t bytes);
 
     uint32_t *m_index = nullptr;
     uint64_t m_mask = 0;
@@ -147,8 +157,9 @@ private:
     uint64_t m_seed;
     // Outgrown blocks, freed with the table: giving memory back while the
     // other reader runs would make the system stop both cores to flush
-    // their address caches.
-    void *m_retired[64] = {};
+    // their address caches, again and again while the table is young.
+    static constexpr uint64_t kKeepAtMost = 8u << 20;
+    void *m_retired[32] = {};
     unsigned m_retiredCount = 0;
 };
 

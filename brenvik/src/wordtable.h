@@ -64,11 +64,23 @@ public:
     const WordEntry &entry(uint32_t i) const { return m_entries[i]; }
     const uint8_t *word(const WordEntry &e) const { return m_arena + e.offset; }
 
+    // Done counting: gives back the slots and lends the entries out to be
+    // put in any order. The table takes no more words.
+    WordEntry *finish()
+    {
+        std::free(m_slots);
+        m_slots = nullptr;
+        m_mask = 0;
+        m_entryCapacity = m_size; // any further add fails instead of using the slots
+        m_finished = true;
+        return m_entries;
+    }
+
     // Adds `count` occurrences of the word; false when memory ran out. A hit
     // reads only its slot and the word's bytes: the entry is merely updated.
     bool add(const uint8_t *w, uint64_t length, uint64_t hash, uint64_t first, uint64_t count)
     {
-        if (!m_slots && !grow())
+        if (m_finished || (!m_slots && !grow()))
             return false;
         const uint64_t tag = hash >> 32;
         uint64_t i = hash & m_mask;
@@ -109,6 +121,7 @@ private:
     uint8_t *m_arena = nullptr;
     uint64_t m_arenaSize = 0;
     uint64_t m_arenaCapacity = 0;
+    bool m_finished = false;
 };
 
 } // namespace brenvik

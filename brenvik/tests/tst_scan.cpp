@@ -2,6 +2,7 @@
 // only one way on a given machine: the delimiter masks (both ways of finding
 // them) and the short-word table.
 #include "delimitermask.h"
+#include "lower.h"
 #include "smalltable.h"
 
 #include <cstdio>
@@ -140,6 +141,37 @@ void testTable()
         CHECK(it != expected.end());
         if (it != expected.end())
             CHECK(e.count == it->second.count && e.first() == it->second.first);
+    }
+
+    // Lower-casing in place merges the case forms: counts add up, the
+    // earliest form decides where the word first came, entries keep their order.
+    g_test = "case forms merged in place";
+    {
+        SmallTable cased(3);
+        const char *forms[] = {"Word", "of", "WORD", "\xC4\xEE\xEC", "word", "OF", "\xE4\xEE\xEC", "x"};
+        for (uint64_t at = 0; at < 64; ++at) {
+            const char *w = forms[at % 8];
+            uint8_t buffer[32] = {};
+            std::memcpy(buffer, w, std::strlen(w));
+            uint64_t lo, hi;
+            SmallTable::key(buffer, std::strlen(w), lo, hi);
+            CHECK(cased.add(lo, hi, std::strlen(w), 100 + at));
+        }
+        cased.remap(kLower.map);
+        CHECK(cased.size() == 4);
+        const std::pair<std::string, uint64_t> order[] = {{"word", 100}, {"of", 101}, {"\xE4\xEE\xEC", 103}, {"x", 107}};
+        for (uint64_t k = 0; k < 4 && k < cased.size(); ++k) {
+            CHECK(bytesOf(cased.entry(k)) == order[k].first);
+            CHECK(cased.entry(k).first() == order[k].second);
+            CHECK(cased.entry(k).count == (k == 3 ? 8u : k == 2 ? 16u : k == 1 ? 16u : 24u));
+        }
+        // Words still count after that, and after the table is finished.
+        uint64_t lo, hi;
+        SmallTable::key(reinterpret_cast<const uint8_t *>("x\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0"), 1, lo, hi);
+        CHECK(cased.add(lo, hi, 1, 5000));
+        cased.finish();
+        CHECK(cased.add(lo, hi, 1, 6000));
+        CHECK(cased.size() == 4 && cased.entry(3).count == 10);
     }
 
     // Merged counts add up; an earlier occurrence moves the word's first.
