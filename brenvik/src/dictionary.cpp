@@ -132,7 +132,7 @@ private:
             return Word{e.count, e.first, m_longTable->word(e), e.length};
         }
         const SmallEntry &e = m_small[run.at];
-        return Word{e.count, e.first(), e.bytes, e.length()};
+        return Word{e.count, e.first(), e.bytes(), e.length()};
     }
 
     // A binary heap of run heads, the next to write on top.

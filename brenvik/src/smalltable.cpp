@@ -44,7 +44,7 @@ void SmallTable::remap(const uint8_t map[256])
             e = m_entries[at + k];
             uint8_t w[kSmallWord];
             for (uint64_t i = 0; i < kSmallWord; ++i)
-                w[i] = map[e.bytes[i]];
+                w[i] = map[e.bytes()[i]];
             key(w, e.length(), e.lo, e.hi);
             slots[k] = slotOf(e.lo, e.hi, e.length());
             __builtin_prefetch(m_index + slots[k]);

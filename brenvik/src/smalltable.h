@@ -32,18 +32,16 @@ constexpr KeepBytes makeKeepBytes()
 inline constexpr KeepBytes kKeepBytes = makeKeepBytes();
 
 struct SmallEntry {
-    union {
-        struct {
-            uint64_t lo, hi; // the word's bytes, zero past its length
-        };
-        uint8_t bytes[kSmallWord];
-    };
+    uint64_t lo, hi; // the word's bytes, zero past its length
     uint64_t count;
     uint64_t meta; // first occurrence << 5 | length
     uint64_t length() const { return meta & 31; }
     uint64_t first() const { return meta >> 5; }
+    // The word's bytes, as they lie in lo and hi (little-endian).
+    const uint8_t *bytes() const { return reinterpret_cast<const uint8_t *>(this); }
 };
-static_assert(sizeof(SmallEntry) == 32, "an entry is half a cache line");
+static_assert(sizeof(SmallEntry) == 32 && offsetof(SmallEntry, lo) == 0 && offsetof(SmallEntry, hi) == 8,
+              "an entry is half a cache line, its word's bytes first");
 
 class SmallTable {
 public:
@@ -121,7 +119,7 @@ public:
     void remap(const uint8_t map[256]);
 
     // Done counting: gives back the index and outgrown blocks, and lends the
-    // entries out to be put in any order. The table takes no more words.
+    // entries out to be put in any order. A word added later builds a new index first.
     SmallEntry *finish();
     // Gives back all memory: the table is empty.
     void clear();

@@ -89,7 +89,7 @@ struct Word {
     uint64_t count = 0, first = 0;
 };
 
-std::string bytesOf(const SmallEntry &e) { return std::string(reinterpret_cast<const char *>(e.bytes), e.length()); }
+std::string bytesOf(const SmallEntry &e) { return std::string(reinterpret_cast<const char *>(e.bytes()), e.length()); }
 
 void testTable()
 {
