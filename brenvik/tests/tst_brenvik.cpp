@@ -1,4 +1,5 @@
 // Tests of libbrenvik through its two exported functions only.
+#include "check.h"
 #include "dictcheck.h"
 
 #include <brenvik.h>
@@ -21,16 +22,6 @@ using dictcheck::Line;
 
 namespace {
 
-int g_failures = 0;
-std::string g_test;
-
-#define CHECK(cond)                                                                    \
-    do {                                                                               \
-        if (!(cond)) {                                                                 \
-            ++g_failures;                                                              \
-            std::fprintf(stderr, "FAIL %s:%d [%s] %s\n", __FILE__, __LINE__, g_test.c_str(), #cond); \
-        }                                                                              \
-    } while (0)
 
 std::string g_dir;
 
@@ -145,7 +136,7 @@ void testEscapes()
         {"lone caret inside is an escape", "^ ", "u v^w", "u|v^w"},
     };
     for (const auto &row : rows) {
-        g_test = std::string("escapes: ") + row.name;
+        check::current = std::string("escapes: ") + row.name;
         // The texts may hold a NUL: take them with their full length.
         std::string text(row.text);
         if (!std::strcmp(row.name, "final ^ is code 0 only"))
@@ -161,7 +152,7 @@ void testEscapes()
         CHECK(words == row.words);
         CHECK(d.header == row.notation);
     }
-    g_test.clear();
+    check::current.clear();
 }
 
 void testLineEndsAlwaysSplit()
@@ -186,7 +177,7 @@ void testHeaderWithLineEnds()
         std::string notation, header;
     } rows[] = {{"a\rb", "a^pb"}, {"a\nb", "ab"}, {"a\x1a", "a"}, {"^\r^\n.", "^p."}, {" ^", " ^"}};
     for (const auto &row : rows) {
-        g_test = "header of " + row.header;
+        check::current = "header of " + row.header;
         std::string file;
         CHECK(build("x.y z", row.notation, 0, &file) == 0);
         const auto d = dictcheck::load(file);
@@ -197,7 +188,7 @@ void testHeaderWithLineEnds()
         CHECK(build("x.y z", row.header, 0, &again) == 0);
         CHECK(dictcheck::load(again).lines == d.lines);
     }
-    g_test.clear();
+    check::current.clear();
 }
 
 void testMinimumLength()
@@ -208,7 +199,7 @@ void testMinimumLength()
         size_t words;
     } rows[] = {{-5, 6}, {0, 6}, {1, 6}, {3, 4}, {5, 2}, {6, 1}};
     for (const auto &row : rows) {
-        g_test = "minimum " + std::to_string(row.minimum);
+        check::current = "minimum " + std::to_string(row.minimum);
         std::string file;
         CHECK(build(text, kDefault, row.minimum, &file) == 0);
         const auto d = dictcheck::load(file);
@@ -216,10 +207,10 @@ void testMinimumLength()
         for (const auto &l : d.lines)
             CHECK(static_cast<int>(l.word.size()) >= row.minimum);
     }
-    g_test = "minimum 20";
+    check::current = "minimum 20";
     CHECK(build("short words only here", kDefault, 20) == BRENVIK_DICTIONARY_EMPTY);
     CHECK(build(std::string(20, 'q') + " " + std::string(19, 'r'), kDefault, 20) == 0);
-    g_test.clear();
+    check::current.clear();
 }
 
 void testResults()
@@ -258,11 +249,11 @@ void testSameFileRefused()
     CHECK(::link(src.c_str(), path("hard.txt").c_str()) == 0);
     CHECK(::symlink(src.c_str(), path("soft.txt").c_str()) == 0);
     for (const std::string &t : {src, path("hard.txt"), path("soft.txt"), g_dir + "/./same.txt"}) {
-        g_test = "same file as " + t;
+        check::current = "same file as " + t;
         CHECK(createdicdll(src.c_str(), t.c_str(), nullptr, 0, nullptr, nullptr) == BRENVIK_TARGET_NOT_OPENED);
         CHECK(dictcheck::readFile(src) == text);
     }
-    g_test.clear();
+    check::current.clear();
     ::unlink(path("hard.txt").c_str());
     ::unlink(path("soft.txt").c_str());
     ::unlink(src.c_str());
@@ -335,7 +326,7 @@ void testLoadsBackLikeReference()
         {"random bytes, no delimiters", noise, "", 0},
     };
     for (const auto &row : rows) {
-        g_test = std::string("load back: ") + row.name;
+        check::current = std::string("load back: ") + row.name;
         std::string file;
         CHECK(build(row.text, row.notation, row.minimum, &file) == 0);
         const auto d = dictcheck::load(file);
@@ -350,7 +341,7 @@ void testLoadsBackLikeReference()
             crlf += file[k] == '\r' && file[k + 1] == '\n';
         CHECK(crlf == expected.size() + 1);
     }
-    g_test.clear();
+    check::current.clear();
 }
 
 void testLongWord()
@@ -403,7 +394,7 @@ void progress2(int32_t v) { logProgress(1, v); }
 void testProgress()
 {
     for (size_t size : {size_t(40), size_t(300000), size_t(20u << 20)}) {
-        g_test = "progress, " + std::to_string(size) + " bytes";
+        check::current = "progress, " + std::to_string(size) + " bytes";
         g_log = ProgressLog{};
         g_log.thread = pthread_self();
         writeFile(path("src.txt"), sampleText(size, 5));
@@ -417,7 +408,7 @@ void testProgress()
                 CHECK(v[k] == v[k - 1] + 1);
         }
     }
-    g_test = "progress, failures";
+    check::current = "progress, failures";
     g_log = ProgressLog{};
     g_log.thread = pthread_self();
     CHECK(build("", kDefault, 0) == BRENVIK_SOURCE_EMPTY);
@@ -425,7 +416,7 @@ void testProgress()
     CHECK(createdicdll(path("src.txt").c_str(), path("out.slo").c_str(), nullptr, 5, progress1, progress2) ==
           BRENVIK_DICTIONARY_EMPTY);
     CHECK(g_log.values[1].empty());
-    g_test.clear();
+    check::current.clear();
 }
 
 std::atomic<bool> g_holding{false};
@@ -480,7 +471,7 @@ int main()
     }
     g_dir = name[0] ? name.data() : tmpl;
 
-    const std::pair<const char *, void (*)()> tests[] = {
+    const check::Case tests[] = {
         {"lower-case table", testLowerCaseTable},
         {"file format", testFileFormat},
         {"escapes", testEscapes},
@@ -496,15 +487,9 @@ int main()
         {"progress", testProgress},
         {"concurrent builds of one target", testConcurrentBuildsOfOneTarget},
     };
-    for (const auto &[title, fn] : tests) {
-        const int before = g_failures;
-        g_test = title;
-        fn();
-        std::printf("%s %s\n", g_failures == before ? "PASS" : "FAIL", title);
-    }
+    const int status = check::runTests(tests);
     for (const auto &n : listDir(g_dir))
         ::unlink((g_dir + "/" + n).c_str());
     ::rmdir(g_dir.c_str());
-    std::printf("%d failure(s)\n", g_failures);
-    return g_failures ? 1 : 0;
+    return status;
 }

@@ -1,6 +1,7 @@
 // Tests of the build's two inner pieces, which the exported functions reach
 // only one way on a given machine: the delimiter masks (both ways of finding
 // them) and the short-word table.
+#include "check.h"
 #include "delimitermask.h"
 #include "lower.h"
 #include "smalltable.h"
@@ -16,16 +17,6 @@ using namespace brenvik;
 
 namespace {
 
-int g_failures = 0;
-std::string g_test;
-
-#define CHECK(cond)                                                                    \
-    do {                                                                               \
-        if (!(cond)) {                                                                 \
-            ++g_failures;                                                              \
-            std::fprintf(stderr, "FAIL %s:%d [%s] %s\n", __FILE__, __LINE__, g_test.c_str(), #cond); \
-        }                                                                              \
-    } while (0)
 
 std::vector<uint64_t> expectedMasks(const uint8_t flags[256], const std::vector<uint8_t> &text)
 {
@@ -65,7 +56,7 @@ void testMasks()
     for (size_t i = 0; i < all.size(); ++i)
         all[i] = uint8_t(i * 7 + i / 256);
     for (int d = 0; d < 256; ++d) {
-        g_test = "single delimiter " + std::to_string(d);
+        check::current = "single delimiter " + std::to_string(d);
         uint8_t flags[256] = {};
         flags[d] = 1;
         checkMasks(flags, all);
@@ -76,13 +67,13 @@ void testMasks()
     for (auto &c : text)
         c = uint8_t(rng());
     for (int density : {0, 1, 16, 128, 250, 256}) {
-        g_test = "random set of density " + std::to_string(density);
+        check::current = "random set of density " + std::to_string(density);
         uint8_t flags[256] = {};
         for (auto &f : flags)
             f = uint8_t(int(rng() % 256) < density ? 1 + rng() % 200 : 0);
         checkMasks(flags, text);
     }
-    g_test.clear();
+    check::current.clear();
 }
 
 struct Word {
@@ -95,7 +86,7 @@ void testTable()
 {
     // Words that differ only past a shorter one's end (NUL bytes), or only
     // in the second 8 bytes, stay apart; growth keeps every count.
-    g_test = "short-word table";
+    check::current = "short-word table";
     std::vector<std::string> words = {std::string("ab"), std::string("ab\0", 3), std::string("\0", 1),
                                       std::string(16, 'x'), std::string(15, 'x') + "y", std::string(8, 'q'),
                                       std::string(9, 'q')};
@@ -145,7 +136,7 @@ void testTable()
 
     // Lower-casing in place merges the case forms: counts add up, the
     // earliest form decides where the word first came, entries keep their order.
-    g_test = "case forms merged in place";
+    check::current = "case forms merged in place";
     {
         SmallTable cased(3);
         const char *forms[] = {"Word", "of", "WORD", "\xC4\xEE\xEC", "word", "OF", "\xE4\xEE\xEC", "x"};
@@ -175,7 +166,7 @@ void testTable()
     }
 
     // Merged counts add up; an earlier occurrence moves the word's first.
-    g_test = "merging counts";
+    check::current = "merging counts";
     SmallTable merged(1);
     uint64_t lo, hi;
     SmallTable::key(reinterpret_cast<const uint8_t *>("word\0\0\0\0\0\0\0\0\0\0\0\0"), 4, lo, hi);
@@ -183,22 +174,16 @@ void testTable()
     CHECK(merged.add(lo, hi, 4, 100, 1));
     CHECK(merged.add(lo, hi, 4, 900, 10));
     CHECK(merged.size() == 1 && merged.entry(0).count == 14 && merged.entry(0).first() == 100);
-    g_test.clear();
+    check::current.clear();
 }
 
 } // namespace
 
 int main()
 {
-    const std::pair<const char *, void (*)()> tests[] = {
+    const check::Case tests[] = {
         {"delimiter masks", testMasks},
         {"short-word table", testTable},
     };
-    for (const auto &[name, test] : tests) {
-        const int before = g_failures;
-        test();
-        std::printf("%s %s\n", g_failures == before ? "PASS" : "FAIL", name);
-    }
-    std::printf("%d failure(s)\n", g_failures);
-    return g_failures ? 1 : 0;
+    return check::runTests(tests);
 }
