@@ -118,7 +118,6 @@ struct RangeReader {
     int fd;
     uint64_t begin = 0, end = 0, step;
     Counter counter;
-    LongWord longWord;
     Buffer<uint8_t> buffer;
     std::atomic<uint64_t> done{0};
     int32_t result = BRENVIK_OK;
@@ -134,8 +133,7 @@ struct RangeReader {
 private:
     bool finishLongWord()
     {
-        longWord.active = false;
-        counter.gathered(longWord.data.data, longWord.length, longWord.first);
+        counter.finishLong();
         return !counter.failed();
     }
 
@@ -166,10 +164,10 @@ private:
             const bool eof = got < want || offset >= end;
             const uint64_t total = carry + got;
             uint64_t pos = 0;
-            if (longWord.active) {
+            if (counter.gathering()) {
                 while (pos < total && !delimiter.isDelimiter(buf[pos]))
                     ++pos;
-                if (!longWord.append(buf, pos))
+                if (!counter.extendLong(buf, pos))
                     return BRENVIK_OUT_OF_MEMORY;
                 if ((pos < total || eof) && !finishLongWord())
                     return BRENVIK_OUT_OF_MEMORY;
@@ -190,10 +188,8 @@ private:
             const uint64_t tail = total - last;
             carry = 0;
             if (tail >= step) {
-                longWord.active = true;
-                longWord.length = 0;
-                longWord.first = bufBase + last;
-                if (!longWord.append(buf + last, tail))
+                counter.startLong(bufBase + last);
+                if (!counter.extendLong(buf + last, tail))
                     return BRENVIK_OUT_OF_MEMORY;
             } else if (tail) {
                 std::memmove(buf, buf + last, tail);
@@ -204,7 +200,7 @@ private:
             if (eof)
                 break;
         }
-        if (longWord.active && !finishLongWord())
+        if (counter.gathering() && !finishLongWord())
             return BRENVIK_OUT_OF_MEMORY;
         return BRENVIK_OK;
     }

@@ -103,22 +103,31 @@ void Counter::longWord(uint8_t *w, uint64_t length, uint64_t first)
     m_failed |= !m_longWords.add(w, length, hashWord(w, length, m_seed), first, 1);
 }
 
-bool LongWord::append(const uint8_t *p, uint64_t n)
+void Counter::startLong(uint64_t first)
 {
-    if (capacity - length < n) {
-        uint64_t c = capacity ? capacity : 1u << 20;
-        while (c - length < n)
-            c *= 2;
-        auto *d = static_cast<uint8_t *>(std::realloc(data.data, c));
-        if (!d)
-            return false;
-        data.data = d;
-        capacity = c;
-    }
+    m_gathering = true;
+    m_gathered = 0;
+    m_gatherFirst = first;
+}
+
+bool Counter::extendLong(const uint8_t *p, uint64_t n)
+{
+    uint8_t *room = m_longWords.spare(m_gathered + n);
+    if (!room)
+        return false;
     for (uint64_t i = 0; i < n; ++i)
-        data.data[length + i] = kLower.map[p[i]];
-    length += n;
+        room[m_gathered + i] = kLower.map[p[i]];
+    m_gathered += n;
     return true;
+}
+
+void Counter::finishLong()
+{
+    m_gathering = false;
+    if (const uint8_t *w = m_longWords.spare(m_gathered))
+        gathered(w, m_gathered, m_gatherFirst);
+    else
+        m_failed = true;
 }
 
 } // namespace brenvik

@@ -30,8 +30,13 @@ public:
     // Long words are lower-cased in place.
     void count(uint8_t *b, uint8_t *e, uint64_t base);
 
-    // A word gathered across reading steps, already lower-cased.
-    void gathered(const uint8_t *w, uint64_t length, uint64_t first);
+    // A word longer than a reading step, gathered lower-cased across steps
+    // straight into the long-word table's spare room, so that it is never
+    // held twice. extendLong is false when memory ran out.
+    void startLong(uint64_t first);
+    bool extendLong(const uint8_t *p, uint64_t n);
+    void finishLong();
+    bool gathering() const { return m_gathering; }
 
     bool failed() const { return m_failed; }
     const DelimiterMask &delimiters() const { return m_delimiters; }
@@ -47,6 +52,7 @@ private:
     static constexpr size_t kMostWords = kBatch * 32 + 1; // words ending in one batch
 
     void word(uint8_t *w, uint64_t length, uint64_t first);
+    void gathered(const uint8_t *w, uint64_t length, uint64_t first);
     void longWord(uint8_t *w, uint64_t length, uint64_t first);
 
     const DelimiterMask &m_delimiters;
@@ -57,14 +63,8 @@ private:
     Buffer<Span> m_spans;
     Buffer<SmallTable::Key> m_keys;
     bool m_failed = false;
-};
-
-// A word longer than a reading step, gathered lower-cased across steps.
-struct LongWord {
-    Buffer<uint8_t> data;
-    uint64_t length = 0, capacity = 0, first = 0;
-    bool active = false;
-    bool append(const uint8_t *p, uint64_t n);
+    bool m_gathering = false;
+    uint64_t m_gathered = 0, m_gatherFirst = 0;
 };
 
 } // namespace brenvik

@@ -63,7 +63,7 @@ bool WordTable::insert(uint64_t slot, const uint8_t *w, uint64_t length, uint64_
 {
     if (!reserveEntry() || !reserveArena(length))
         return false;
-    std::memcpy(m_arena + m_arenaSize, w, length);
+    std::memmove(m_arena + m_arenaSize, w, length); // the word may already lie there: see spare()
     m_entries[m_size] = WordEntry{hash, m_arenaSize, length, count, first};
     m_arenaSize += length;
     m_slots[slot] = Slot{(hash >> 32) << 32 | (uint64_t(m_size) + 1), m_arenaSize - length, length};

@@ -64,6 +64,10 @@ public:
     const WordEntry &entry(uint32_t i) const { return m_entries[i]; }
     const uint8_t *word(const WordEntry &e) const { return m_arena + e.offset; }
 
+    // Room for `n` bytes after the words, where a word can be gathered
+    // before it is added; null when memory ran out. Moves when it grows.
+    uint8_t *spare(uint64_t n) { return reserveArena(n) ? m_arena + m_arenaSize : nullptr; }
+
     // Done counting: gives back the slots and lends the entries out to be
     // put in any order. The table takes no more words.
     WordEntry *finish()
