@@ -92,16 +92,15 @@ bool SmallTable::grow()
         return false;
     const uint64_t slots = uint64_t(1) << bits, capacity = slots / 2;
     auto *index = static_cast<uint32_t *>(std::calloc(slots, sizeof(uint32_t)));
-    auto *entries = static_cast<SmallEntry *>(std::malloc(capacity * sizeof(SmallEntry)));
-    if (!index || !entries) {
+    if (!index)
+        return false;
+    // Entries grow in place where they can: a big block is remapped, not copied.
+    auto *entries = static_cast<SmallEntry *>(std::realloc(m_entries, capacity * sizeof(SmallEntry)));
+    if (!entries) {
         std::free(index);
-        std::free(entries);
         return false;
     }
-    if (m_entries)
-        std::memcpy(entries, m_entries, m_size * sizeof(SmallEntry));
     retire(m_index, (m_mask + 1) * sizeof(uint32_t));
-    retire(m_entries, m_capacity * sizeof(SmallEntry));
     m_index = index;
     m_entries = entries;
     m_capacity = capacity;
