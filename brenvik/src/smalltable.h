@@ -6,6 +6,7 @@
 // came: common words come early, so the hot part of the table stays small
 // and in cache. Linear probing; out of memory is reported by return values.
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -13,6 +14,7 @@
 namespace brenvik {
 
 constexpr uint64_t kSmallWord = 16;
+static_assert(std::endian::native == std::endian::little, "a word's first byte is the low byte of its key");
 
 // For each length 0..16, the masks that keep that many leading bytes of two
 // little-endian 8-byte loads.
