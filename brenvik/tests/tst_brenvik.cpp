@@ -318,10 +318,33 @@ void testLoadsBackLikeReference()
     std::mt19937 rng(7);
     for (auto &c : noise)
         c = static_cast<char>(rng());
+    // Words of 14..18 letters, around the longest word kept by its bytes, each
+    // in several case forms that both readers meet and must make one entry.
+    std::string edge;
+    {
+        std::mt19937 r(9);
+        std::vector<std::string> stems;
+        for (int k = 0; k < 300; ++k) {
+            std::string w;
+            const int n = 14 + int(r() % 5);
+            for (int i = 0; i < n; ++i)
+                w.push_back(static_cast<char>(r() % 2 ? 'a' + r() % 3 : 0xE0 + r() % 3));
+            stems.push_back(w);
+        }
+        while (edge.size() < (3u << 20)) {
+            std::string w = stems[r() % stems.size()];
+            for (auto &c : w)
+                if (r() % 4 == 0)
+                    c = static_cast<char>(c - 32); // 'a'..'c' to 'A'..'C', 'а'..'в' to 'А'..'В'
+            edge += w;
+            edge += r() % 7 ? " " : "\r\n";
+        }
+    }
     const std::vector<Row> rows = {
         {"small", sampleText(500, 1), kDefault, 0},
         {"middle", sampleText(200000, 2), kDefault, 3},
         {"big", sampleText(12u << 20, 3), kDefault, 1},
+        {"case forms around the short-word length, both threads", edge, kDefault, 15},
         {"random bytes", noise, "^ ab", 0},
         {"random bytes, no delimiters", noise, "", 0},
     };
