@@ -72,19 +72,6 @@ void Counter::count(uint8_t *b, uint8_t *e, uint64_t base)
         word(b + open, end - open, base + open);
 }
 
-void Counter::gathered(const uint8_t *w, uint64_t length, uint64_t first)
-{
-    if (length < m_minimum)
-        return;
-    if (length <= kSmallWord) {
-        uint8_t copy[kSmallWord] = {}; // the short-word key reads 16 bytes
-        std::memcpy(copy, w, length);
-        word(copy, length, first);
-        return;
-    }
-    m_failed |= !m_longWords.add(w, length, hashWord(w, length, m_seed), first, 1);
-}
-
 void Counter::word(uint8_t *w, uint64_t length, uint64_t first)
 {
     if (length > kSmallWord) {
@@ -124,10 +111,21 @@ bool Counter::extendLong(const uint8_t *p, uint64_t n)
 void Counter::finishLong()
 {
     m_gathering = false;
-    if (const uint8_t *w = m_longWords.spare(m_gathered))
-        gathered(w, m_gathered, m_gatherFirst);
-    else
+    const uint64_t length = m_gathered;
+    const uint8_t *w = m_longWords.spare(length);
+    if (!w) {
         m_failed = true;
+        return;
+    }
+    if (length < m_minimum)
+        return;
+    if (length > kSmallWord) {
+        m_failed |= !m_longWords.add(w, length, hashWord(w, length, m_seed), m_gatherFirst, 1);
+        return;
+    }
+    uint8_t copy[kSmallWord] = {}; // the short-word key reads 16 bytes
+    std::memcpy(copy, w, length);
+    word(copy, length, m_gatherFirst);
 }
 
 } // namespace brenvik

@@ -52,7 +52,6 @@ private:
     static constexpr size_t kMostWords = kBatch * 32 + 1; // words ending in one batch
 
     void word(uint8_t *w, uint64_t length, uint64_t first);
-    void gathered(const uint8_t *w, uint64_t length, uint64_t first);
     void longWord(uint8_t *w, uint64_t length, uint64_t first);
 
     const DelimiterMask &m_delimiters;

@@ -50,18 +50,12 @@ int32_t mergeWords(Counter &first, Counter &second, Reporter &writing)
 }
 
 // Most frequent first; ties in the order the words first came.
-template <typename Entry>
-bool before(const Entry &x, const Entry &y);
-template <>
-bool before(const SmallEntry &x, const SmallEntry &y)
+bool before(uint64_t countX, uint64_t firstX, uint64_t countY, uint64_t firstY)
 {
-    return x.count != y.count ? x.count > y.count : x.first() < y.first();
+    return countX != countY ? countX > countY : firstX < firstY;
 }
-template <>
-bool before(const WordEntry &x, const WordEntry &y)
-{
-    return x.count != y.count ? x.count > y.count : x.first < y.first;
-}
+bool shortBefore(const SmallEntry &x, const SmallEntry &y) { return before(x.count, x.first(), y.count, y.first()); }
+bool longBefore(const WordEntry &x, const WordEntry &y) { return before(x.count, x.first, y.count, y.first); }
 
 // The words in order, sorted where they stand: in runs so that progress
 // keeps moving, then merged run head by run head while they are written.
@@ -92,9 +86,9 @@ public:
         for (uint32_t r = 0; r < m_runCount; ++r) {
             const Run &run = m_runs[r];
             if (run.longWords)
-                std::sort(m_long + run.at, m_long + run.end, before<WordEntry>);
+                std::sort(m_long + run.at, m_long + run.end, longBefore);
             else
-                std::sort(m_small + run.at, m_small + run.end, before<SmallEntry>);
+                std::sort(m_small + run.at, m_small + run.end, shortBefore);
             writing.report(10 + int(30 * uint64_t(r + 1) / m_runCount));
             if (run.at < run.end)
                 m_heap[m_heapSize++] = r;
@@ -139,7 +133,7 @@ private:
     bool heapLess(uint32_t a, uint32_t b) const
     {
         const Word x = head(m_runs[a]), y = head(m_runs[b]);
-        return x.count != y.count ? x.count > y.count : x.first < y.first;
+        return before(x.count, x.first, y.count, y.first);
     }
     void siftDown(uint32_t i)
     {
