@@ -8,13 +8,14 @@ NAME="e2e-build-$$.txt"
 SLO="$ZARVO_BIN/slo/$NAME.slo"
 trap 'rm -f "$SLO"; kill ${ZARVO_PID:-} 2>/dev/null || true; rm -rf "$WORK"' EXIT
 
-# A Windows-1251 source of some 80 MB, large enough that the build can be
-# caught and paused; "quixotic" is the one word that starts with "quix".
+# A Windows-1251 source of some 80 MB and three million distinct words, so
+# that the build lasts long enough to be caught and paused; "quixotic" is the
+# one word that starts with "quix".
 for f in /usr/share/games/fortunes/ru/*; do
   case $f in *.dat|*.u8) ;; *) cat "$f" ;; esac
 done | iconv -f UTF-8 -t CP1251 -c | grep -aiv quix > chunk.txt
 printf 'quixotic quixotic\r\n' >> chunk.txt
-for _ in $(seq 40); do cat chunk.txt; done > "$NAME"
+{ for _ in $(seq 40); do cat chunk.txt; done; seq 1 3000000; } > "$NAME"
 [ "$(stat -c %s "$NAME")" -gt 50000000 ] || fail "source too small"
 
 printf 'one\r\n' > doc.txt
