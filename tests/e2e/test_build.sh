@@ -67,7 +67,8 @@ sleep 1                         # the folder watch refreshes the list
 click_at "$DIC" 200 150
 xdotool type --delay 20 "$NAME"
 click_at "$DIC" 405 28         # "Выбрать"
-sleep 0.5
+# The window closes once the dictionary is loaded: millions of words take a while.
+for _ in $(seq 1 100); do shown "Словарь" || break; sleep 0.1; done
 shown "Словарь" && fail "dictionary window still shown after select"
 
 xdotool windowactivate --sync "$WID" 2>/dev/null || xdotool windowfocus --sync "$WID" || true
