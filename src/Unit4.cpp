@@ -108,12 +108,16 @@ void TThread1::Execute()
 {
     const int32_t result = textdict::build(m_function, m_request.source, m_request.target,
                                            m_request.delimiters, m_request.minimum, &OnProgress1, &OnProgress2);
-    m_returned.store(true);
-    onUiThread([job = std::move(m_keepAlive), result] { job->finish(result); });
+    std::shared_ptr<TThread1> self = std::move(m_keepAlive);
+    // The job's last write to itself: the UI thread reads this flag before it
+    // handles the end, so the hand-over does not rest on Qt's event queue alone.
+    m_returned.store(true, std::memory_order_release);
+    onUiThread([job = std::move(self), result] { job->finish(result); });
 }
 
 void TThread1::finish(int32_t result)
 {
+    (void)m_returned.load(std::memory_order_acquire); // pairs with the store in Execute()
     m_finished.store(true);
     {
         std::lock_guard lock(g_jobsMutex);
