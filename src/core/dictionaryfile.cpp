@@ -1,6 +1,7 @@
 #include "core/dictionaryfile.h"
 
 #include "core/error.h"
+#include "core/fileio.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -8,6 +9,8 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+
+#include <unistd.h>
 
 namespace dictionaryfile {
 namespace {
@@ -112,20 +115,26 @@ Parsed parse(QByteArrayView data)
 
 Status read(const QString &path, Parsed &out)
 {
-    if (QFileInfo(path).isDir())
+    const QFileInfo info(path);
+    if (!info.exists() || info.isDir() || !info.isReadable())
         return Status::NotOpened;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Refuses pipes and devices without blocking, and a file whose words
+    // would not fit in memory (the text plus an offset per word).
+    qint64 size = 0;
+    const int fd = fileio::openRegular(path, &size, 1.5);
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         return Status::NotOpened;
-
-    if (file.size() > 0) {
-        if (uchar *mapped = file.map(0, file.size())) {
-            out = parse(QByteArrayView(reinterpret_cast<const char *>(mapped), file.size()));
+    }
+    if (size > 0) {
+        if (uchar *mapped = file.map(0, size)) {
+            out = parse(QByteArrayView(reinterpret_cast<const char *>(mapped), size));
             file.unmap(mapped);
             return Status::Ok;
         }
     }
-    // Not mappable (empty, or a device): read it whole.
+    // Not mappable: read it whole.
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw ZarvoError(file.errorString());

@@ -24,8 +24,9 @@ Parsed parse(QByteArrayView data);
 enum class Status { Ok, NotOpened };
 
 // Reads and parses the file at path. NotOpened when it is missing, a folder
-// or not readable; then `out` is left untouched. Throws ZarvoError when
-// reading fails after the file was opened.
+// or not readable; then `out` is left untouched. Throws ZarvoError for a
+// pipe, socket or device (never read, so never blocking), for a file larger
+// than the memory its words need, and when reading fails after opening.
 Status read(const QString &path, Parsed &out);
 
 } // namespace dictionaryfile

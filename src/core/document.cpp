@@ -3,28 +3,7 @@
 #include "core/cp1251.h"
 #include "core/error.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
-
 namespace document {
-namespace {
-
-QString failure(const QString &what, const QString &path, const QString &reason)
-{
-    return QStringLiteral("%1 \"%2\": %3").arg(what, path, reason);
-}
-
-bool readOnly(const QFileInfo &info)
-{
-    // The mode bits only: the "user" bits follow access(2), which lets the superuser write.
-    constexpr auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    // No write bit at all counts as read-only even for the superuser, as the
-    // read-only attribute does on Windows.
-    return !info.isWritable() || !(info.permissions() & anyWrite);
-}
-
-} // namespace
 
 QString fromBytes(QByteArray bytes)
 {
@@ -44,18 +23,13 @@ QString fromBytes(QByteArray bytes)
     return cp1251::decode(QByteArrayView(d, w));
 }
 
-QString read(const QString &path)
+QString read(const QString &path, fileio::FileStamp *stamp)
 {
-    QFileInfo info(path);
-    if (info.isDir())
-        throw ZarvoError(failure(QStringLiteral("Не удаётся открыть файл"), path,
-                                 QStringLiteral("это папка")));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw ZarvoError(failure(QStringLiteral("Не удаётся открыть файл"), path, file.errorString()));
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw ZarvoError(failure(QStringLiteral("Не удаётся прочитать файл"), path, file.errorString()));
+    // The text in memory takes about six times the file's bytes at its peak:
+    // the bytes, the decoded text and the editor's copy.
+    QByteArray bytes = fileio::readRegular(path, 6.0);
+    if (stamp)
+        *stamp = fileio::stampOf(path, bytes);
     return fromBytes(std::move(bytes));
 }
 
@@ -84,42 +58,11 @@ QByteArray toBytes(QStringView text)
     return out;
 }
 
-void write(const QString &path, QStringView text)
+fileio::FileStamp write(const QString &path, QStringView text)
 {
-    writeBytes(path, toBytes(text));
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    const QString what = QStringLiteral("Не удаётся записать файл");
-    const QFileInfo info(path);
-    if (info.exists()) {
-        if (info.isDir())
-            throw ZarvoError(failure(what, path, QStringLiteral("это папка")));
-        if (readOnly(info))
-            throw ZarvoError(failure(what, path, QStringLiteral("файл только для чтения")));
-    }
-    if (info.exists() && !info.isFile()) {
-        // A device or pipe cannot be replaced by renaming: write it directly.
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
-            throw ZarvoError(failure(what, path, file.errorString()));
-        file.close();
-        if (file.error() != QFileDevice::NoError)
-            throw ZarvoError(failure(what, path, file.errorString()));
-        return;
-    }
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        throw ZarvoError(failure(what, path, file.errorString()));
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw ZarvoError(failure(what, path, reason));
-    }
-    if (!file.commit())
-        throw ZarvoError(failure(what, path, file.errorString()));
+    const QByteArray bytes = toBytes(text);
+    fileio::save(path, bytes);
+    return fileio::stampOf(path, bytes);
 }
 
 } // namespace document

@@ -1,10 +1,9 @@
 #include "core/profile.h"
 
 #include "core/cp1251.h"
-#include "core/document.h"
+#include "core/fileio.h"
 #include "core/error.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 namespace profile {
@@ -51,10 +50,17 @@ public:
     {
         if (m_pos >= m_text.size())
             return false;
-        const qsizetype nl = m_text.indexOf('\n', m_pos);
+        // CR LF, LF and a lone CR each end a line, as the system's own
+        // settings reader takes them.
+        const qsizetype n = m_text.size();
+        qsizetype i = m_pos;
+        while (i < n && m_text[i] != '\n' && m_text[i] != '\r')
+            ++i;
         line.begin = m_pos;
-        line.end = nl < 0 ? m_text.size() : nl;
-        line.next = nl < 0 ? m_text.size() : nl + 1;
+        line.end = i;
+        if (i < n)
+            i += (m_text[i] == '\r' && i + 1 < n && m_text[i + 1] == '\n') ? 2 : 1;
+        line.next = i;
         m_pos = line.next;
         return true;
     }
@@ -170,11 +176,8 @@ QByteArray assign(QByteArrayView text, QStringView section, QStringView key, QBy
     if (place.keyFound) {
         out.append(text.first(place.keyLine.begin));
         out.append(entry);
-        // Keep the line's own end (CR LF or LF) as it was.
-        qsizetype tail = place.keyLine.end;
-        if (tail > place.keyLine.begin && text[tail - 1] == '\r')
-            --tail;
-        out.append(text.sliced(tail));
+        // Keep the line's own end (CR LF, LF or CR) as it was.
+        out.append(text.sliced(place.keyLine.end));
         return out;
     }
     if (place.sectionFound) {
@@ -188,7 +191,7 @@ QByteArray assign(QByteArrayView text, QStringView section, QStringView key, QBy
     QByteArray sectionBytes;
     cp1251::encode(section, sectionBytes);
     out.append(text);
-    if (!out.isEmpty() && !out.endsWith('\n'))
+    if (!out.isEmpty() && !out.endsWith('\n') && !out.endsWith('\r'))
         out.append("\r\n");
     out.append('[').append(sectionBytes).append("]\r\n").append(entry).append("\r\n");
     return out;
@@ -215,19 +218,14 @@ namespace {
 // cannot be read: writing then would lose its content.
 std::optional<QByteArray> fileBytes(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
         return QByteArray();
     // A folder, pipe or device is no settings file (and reading a pipe could block).
-    if (!info.isFile())
+    try {
+        return fileio::readRegular(path);
+    } catch (const ZarvoError &) {
         return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return bytes;
+    }
 }
 
 } // namespace
@@ -254,7 +252,7 @@ bool writeString(const QString &path, const QString &section, const QString &key
     if (!before)
         return false;
     try {
-        document::writeBytes(path, assign(*before, section, key, *encoded));
+        fileio::save(path, assign(*before, section, key, *encoded));
     } catch (const ZarvoError &) {
         return false;
     }

@@ -98,6 +98,13 @@ private slots:
             << QByteArray("[A]\nk=1\nz=2\n") << "A" << "k" << QByteArray("[A]\nk=v\nz=2\n");
         QTest::newRow("lines before any section are no keys")
             << QByteArray("k=1\r\n") << "A" << "k" << QByteArray("k=1\r\n[A]\r\nk=v\r\n");
+        // A lone CR ends a line too: the key is found and replaced, never appended twice.
+        QTest::newRow("CR line ends: replaced in place")
+            << QByteArray("[A]\rk=1\rz=2\r") << "A" << "k" << QByteArray("[A]\rk=v\rz=2\r");
+        QTest::newRow("CR line ends: new key in its section")
+            << QByteArray("[A]\rz=2\r[B]\r") << "A" << "k" << QByteArray("[A]\rz=2\rk=v\r\n[B]\r");
+        QTest::newRow("CR line end before a new section")
+            << QByteArray("[A]\rz=2\r") << "B" << "k" << QByteArray("[A]\rz=2\r[B]\r\nk=v\r\n");
     }
     void assign()
     {
