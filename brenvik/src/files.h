@@ -51,7 +51,13 @@ private:
 // Writes all n bytes, however the system splits them.
 bool writeFully(int fd, const void *data, uint64_t n);
 
-// A temporary file in the target's folder, unique to this build.
+// Removes the named temporary files in folder whose build is no longer running.
+void removeStaleTemporaries(const char *folder);
+
+// A temporary file in the target's folder, unique to this build: unnamed
+// where the file system allows (nothing is left if the build is killed),
+// otherwise named after the build's process so that a later build can tell
+// a left-over one and remove it.
 class TempFile {
 public:
     TempFile() = default;
@@ -65,8 +71,11 @@ public:
     void discard();
 
 private:
+    bool namedPath(const char *target, size_t salt);
+
     Buffer<char> m_path;
     int m_fd = -1;
+    bool m_anonymous = false;
     bool m_committed = false;
 };
 

@@ -4,6 +4,7 @@
 
 #include <brenvik.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +16,8 @@
 
 #include <dirent.h>
 #include <pthread.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -479,6 +482,54 @@ void testConcurrentBuildsOfOneTarget()
     ::unlink(target.c_str());
 }
 
+pid_t deadProcess()
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+void killedAtHalf(int32_t v)
+{
+    if (v >= 50)
+        ::raise(SIGKILL);
+}
+
+void testKilledBuildLeavesNothing()
+{
+    // A build killed part-way leaves no file in the dictionary folder, and a
+    // named left-over of a build that is gone is removed by the next build,
+    // while one of a running build is kept.
+    const std::string dir = path("killed");
+    ::mkdir(dir.c_str(), 0755);
+    const std::string source = dir + "/src.txt", target = dir + "/out.slo";
+    writeFile(source, sampleText(4u << 20, 21));
+    const pid_t child = ::fork();
+    if (child == 0) {
+        createdicdll(source.c_str(), target.c_str(), " ", 0, killedAtHalf, nullptr);
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    CHECK(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    CHECK(listDir(dir) == std::vector<std::string>{"src.txt"});
+
+    const std::string stale = ".brenvik-" + std::to_string(deadProcess()) + "-00000000000000aa.tmp";
+    const std::string legacy = ".brenvik-00000000000000bb.tmp";
+    const std::string live = ".brenvik-" + std::to_string(::getpid()) + "-00000000000000cc.tmp";
+    for (const auto &name : {stale, legacy, live})
+        writeFile(dir + "/" + name, "");
+    CHECK(createdicdll(source.c_str(), target.c_str(), " ", 0, nullptr, nullptr) == BRENVIK_OK);
+    auto names = listDir(dir);
+    std::sort(names.begin(), names.end());
+    CHECK((names == std::vector<std::string>{live, "out.slo", "src.txt"}));
+    for (const auto &name : listDir(dir))
+        ::unlink((dir + "/" + name).c_str());
+    ::rmdir(dir.c_str());
+}
+
 } // namespace
 
 int main()
@@ -509,6 +560,7 @@ int main()
         {"long delimiter specification", testLongSpecification},
         {"progress", testProgress},
         {"concurrent builds of one target", testConcurrentBuildsOfOneTarget},
+        {"killed build leaves nothing", testKilledBuildLeavesNothing},
     };
     const int status = check::runTests(tests);
     for (const auto &n : listDir(g_dir))
