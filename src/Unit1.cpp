@@ -72,6 +72,7 @@ TForm1::TForm1(const QStringList &arguments, QWidget *parent)
 
     setupSuggestions();
     setupSearch();
+    setupFiles();
     fitSearchPanel();
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
         if (s != Qt::ApplicationActive)
@@ -164,31 +165,6 @@ void TForm1::updateCaption()
     setWindowTitle(FileName.isEmpty() ? QStringLiteral("Zarvo") : FileName);
 }
 
-void TForm1::OpenDocument(const QString &path)
-{
-    if (!QFileInfo::exists(path)) {
-        showError(QStringLiteral("Файл не существует"));
-        return;
-    }
-    RichEdit1->setSelectionChangeAttached(false);
-    try {
-        RichEdit1->loadFromFile(path);
-    } catch (...) {
-        RichEdit1->setSelectionChangeAttached(true);
-        throw;
-    }
-    RichEdit1->setSelectionChangeAttached(true);
-    FileName = path;
-    updateCaption();
-}
-
-void TForm1::SaveDocumentAs(const QString &path)
-{
-    FileName = path;
-    updateCaption();
-    RichEdit1->saveToFile(path);
-}
-
 void TForm1::UpdateCaretPanel()
 {
     StatusPanels[0]->setText(QStringLiteral("%1: %2")
@@ -206,7 +182,7 @@ void TForm1::N1Click()
 void TForm1::N2Click()
 {
     if (!FileName.isEmpty()) {
-        RichEdit1->saveToFile(FileName);
+        saveDocument(FileName);
         return;
     }
     const QString path = Dialogs::instance().openFile(this, QStringLiteral("Сохранить файл"), FileName);
@@ -255,6 +231,7 @@ void TForm1::N14Click()
 void TForm1::Pokazat_help()
 {
     RichEdit1->setText(withHelpText(RichEdit1->lines()));
+    RichEdit1->document()->setModified(true);
     RichEdit1->moveCursor(QTextCursor::End);
 }
 

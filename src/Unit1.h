@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/fileio.h"
 #include "core/fontdescription.h"
 #include "core/shiftstate.h"
 #include "core/wordlist.h"
@@ -8,6 +9,7 @@
 
 class Editor;
 class QCheckBox;
+class QFileSystemWatcher;
 class QFrame;
 class QLabel;
 class QSplitter;
@@ -51,9 +53,16 @@ public:
     int PrefixLen = 0;
     FontSpec FontDialog1; // the font dialog's font: the program's one font setting
 
-    // Documents.
+    // Documents (Unit1_files.cpp).
     void OpenDocument(const QString &path);
     void SaveDocumentAs(const QString &path);
+    // Writes the editor's text to path, asking first when the file there was
+    // changed by another program since we read or wrote it. False when the
+    // user declined; a write failure throws.
+    bool saveDocument(const QString &path);
+    // Looks at the document on disk and, when another program has changed,
+    // removed or replaced it, tells the user and offers what fits.
+    void checkDiskChange();
     void UpdateCaretPanel();
 
     // Menu handlers.
@@ -112,6 +121,9 @@ private:
     void FormActivate();
     void setupSuggestions(); // Unit1_words.cpp
     void setupSearch();      // Unit1_search.cpp
+    void setupFiles();       // Unit1_files.cpp
+    void watchDocument();
+    void reloadDocument();
     bool searchEventFilter(QObject *watched, QEvent *event); // Unit1_search.cpp
     void updateCaption();
     void fitSearchPanel();
@@ -119,6 +131,14 @@ private:
     Ui::TForm1 *ui;
     bool m_activeBefore = false;
     bool m_returningFromOutside = false;
+
+    // What the document's file held when we last read or wrote it.
+    fileio::FileStamp m_diskStamp;
+    // The change on disk the user has already been told of (not asked again).
+    fileio::FileStamp m_diskToldOf;
+    bool m_diskGoneTold = false;
+    bool m_diskCheckRunning = false;
+    QFileSystemWatcher *m_watcher = nullptr;
 };
 
 extern TForm1 *Form1;

@@ -4,6 +4,7 @@
 // usage: bench_search OUT_DIR
 #include "Unit1.h"
 #include "controls/editor.h"
+#include "core/document.h"
 #include "controls/replacedialog.h"
 #include "controls/searchedit.h"
 #include "startup.h"
@@ -103,7 +104,7 @@ int main(int argc, char **argv)
     t.start();
     d->press(ReplaceDialog::Action::ReplaceAll);
     const double replaceFold = t.nsecsElapsed() / 1e9;
-    f->RichEdit1->saveToFile(out + QStringLiteral("/replace.zarvo.txt"));
+    document::write(out + QStringLiteral("/replace.zarvo.txt"), f->RichEdit1->text());
 
     // Find next near the end of 50 MB.
     const QString needle = QStringLiteral("перешеек");

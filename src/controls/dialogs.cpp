@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include <utility>
 
@@ -40,6 +41,19 @@ public:
         QMessageBox box(kind == Kind::Information ? QMessageBox::Information : QMessageBox::Critical,
                         caption, text, QMessageBox::Ok, parent);
         box.exec();
+    }
+
+    int ask(QWidget *parent, const QString &caption, const QString &text, const QStringList &answers) override
+    {
+        QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, parent);
+        QList<QAbstractButton *> buttons;
+        for (const QString &answer : answers)
+            buttons.append(box.addButton(answer, buttons.isEmpty() ? QMessageBox::AcceptRole
+                                                                   : QMessageBox::ActionRole));
+        if (!buttons.isEmpty())
+            box.setDefaultButton(qobject_cast<QPushButton *>(buttons.first()));
+        box.exec();
+        return int(buttons.indexOf(box.clickedButton()));
     }
 };
 
@@ -84,4 +98,9 @@ void showError(const QString &text)
 void showInformation(const QString &text)
 {
     Dialogs::instance().message(dialogParent(), Dialogs::Kind::Information, QStringLiteral("Zarvo"), text);
+}
+
+int askUser(const QString &text, const QStringList &answers)
+{
+    return Dialogs::instance().ask(dialogParent(), QStringLiteral("Zarvo"), text, answers);
 }

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -22,6 +23,11 @@ public:
     // True when the user confirmed; font and colour are updated then.
     virtual bool chooseFont(QWidget *parent, QFont &font, QColor &color) = 0;
     virtual void message(QWidget *parent, Kind kind, const QString &caption, const QString &text) = 0;
+    // A question with the given answers (button texts, the default first);
+    // returns the chosen answer's index, or -1 when the dialog was closed
+    // without one (Escape), which callers take as the safest answer.
+    virtual int ask(QWidget *parent, const QString &caption, const QString &text,
+                    const QStringList &answers) = 0;
 
     static Dialogs &instance();
     // Replaces the dialogs (tests); null puts the real ones back.
@@ -36,3 +42,5 @@ public:
 // Shorthands for the message boxes of the program: modal, one OK button.
 void showError(const QString &text);
 void showInformation(const QString &text);
+// A question of the program, with the program's title as caption.
+int askUser(const QString &text, const QStringList &answers);

@@ -1,10 +1,11 @@
 #include "controls/editor.h"
 
-#include "core/document.h"
 #include "platform/vkeys.h"
 
 #include <QKeyEvent>
 #include <QTextBlock>
+
+#include <algorithm>
 
 namespace {
 
@@ -119,17 +120,6 @@ qsizetype Editor::textLength() const
     return document()->characterCount() - 1;
 }
 
-void Editor::loadFromFile(const QString &path)
-{
-    const QString text = document::read(path);
-    setText(text);
-}
-
-void Editor::saveToFile(const QString &path) const
-{
-    document::write(path, text());
-}
-
 int Editor::caretLine() const
 {
     const int end = textCursor().selectionEnd();
@@ -189,11 +179,12 @@ void Editor::select(int start, int length)
 
 void Editor::replaceSelection(const QString &text)
 {
-    QTextDocument *doc = document();
+    // One step of the undo history of its own: it neither merges with the
+    // typing around it nor clears what came before.
     QTextCursor c = textCursor();
-    doc->setUndoRedoEnabled(false); // also empties the history
-    c.insertText(text);
-    doc->setUndoRedoEnabled(true);
+    c.beginEditBlock();
+    c.insertText(toDocumentText(text));
+    c.endEditBlock();
     setTextCursor(c);
     ensureCursorVisible();
 }
@@ -215,10 +206,30 @@ const QString &Editor::cachedText() const
 
 void Editor::replaceAllText(const QString &text, int caret)
 {
-    // Loading the text anew is many times faster than a cursor edit of a
-    // large document, and it empties the undo history as well.
-    setText(text);
-    QTextCursor c = textCursor();
+    // Only the span between the first and the last difference is replaced,
+    // as one undoable step; its line breaks are grouped into blocks as a
+    // loaded text's are, so the edit costs about what loading that span does.
+    const QString &before = cachedText();
+    const qsizetype common = std::min(before.size(), text.size());
+    qsizetype head = 0;
+    while (head < common && before.at(head) == text.at(head))
+        ++head;
+    qsizetype tail = 0;
+    while (tail < common - head && before.at(before.size() - 1 - tail) == text.at(text.size() - 1 - tail))
+        ++tail;
+    QTextCursor c(document());
+    c.beginEditBlock();
+    // Undo leaves the caret where the step's first edit was: a mark set and
+    // taken away at the caret makes that the caret of before the replace.
+    c.setPosition(textCursor().position());
+    c.insertText(QStringLiteral("\u200b"));
+    c.deletePreviousChar();
+    if (head < before.size() - tail || head < text.size() - tail) {
+        c.setPosition(int(head));
+        c.setPosition(int(before.size() - tail), QTextCursor::KeepAnchor);
+        c.insertText(toDocumentText(text.mid(head, text.size() - tail - head)));
+    }
+    c.endEditBlock();
     c.setPosition(qBound(0, caret, int(textLength())));
     setTextCursor(c);
     ensureCursorVisible();

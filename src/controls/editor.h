@@ -6,8 +6,9 @@
 
 #include <functional>
 
-// The document editor: plain text, no wrapping, Windows-1251 files, and the
-// operations the main window and the search need, in character positions.
+// The document editor: plain text, no wrapping, and the operations the main
+// window and the search need, in character positions. It reads and writes no
+// files: the window hands it the text of a document.
 class Editor : public QPlainTextEdit
 {
     Q_OBJECT
@@ -25,10 +26,6 @@ public:
     int lineCount() const;
     qsizetype textLength() const;
 
-    // Files: Windows-1251, CR LF between lines. Throw ZarvoError on failure.
-    void loadFromFile(const QString &path);
-    void saveToFile(const QString &path) const;
-
     // Caret = end of the selection; both from 0.
     int caretLine() const;
     int caretColumn() const;
@@ -39,8 +36,7 @@ public:
     void setSelLength(int length);           // from the current start; caret scrolled into view
     void select(int start, int length);
 
-    // Replaces the selection from the program; not recorded in the undo
-    // history (which is emptied, so Ctrl+Z never undoes the wrong text).
+    // Replaces the selection from the program, as one step of the undo history.
     void replaceSelection(const QString &text);
     // Replaces the selection as typing does (undoable).
     void typeText(const QString &text);
@@ -48,8 +44,8 @@ public:
     // The whole text as text() gives it, kept until the document changes, so
     // that repeated searches in a large document do not copy it every time.
     const QString &cachedText() const;
-    // Replaces the whole text as one edit outside the undo history (which is
-    // emptied, as with replaceSelection), then puts the caret at position.
+    // Replaces the whole text as one undoable step, then puts the caret at
+    // position (undo restores the text and the caret before it).
     void replaceAllText(const QString &text, int caret);
 
     void setTextColor(const QColor &color);

@@ -24,6 +24,7 @@ QStringList FakeDialogs::messageTexts() const
 void FakeDialogs::clearRecords()
 {
     messages.clear();
+    questions.clear();
     fileRequests.clear();
     fontRequests = 0;
 }
@@ -58,6 +59,12 @@ bool FakeDialogs::chooseFont(QWidget *, QFont &font, QColor &color)
 void FakeDialogs::message(QWidget *, Kind kind, const QString &caption, const QString &text)
 {
     messages.append({kind, caption, text});
+}
+
+int FakeDialogs::ask(QWidget *, const QString &, const QString &text, const QStringList &answers)
+{
+    questions.append({text, answers});
+    return askAnswers.isEmpty() ? -1 : askAnswers.takeFirst();
 }
 
 char *toString(const FakeDialogs::Message &message)

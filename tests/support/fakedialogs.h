@@ -46,6 +46,16 @@ public:
     QFont fontAnswer;
     QColor colorAnswer;
 
+    // Answers of questions, taken from the front, as indexes into the
+    // offered answers; an empty queue answers -1 (closed with Escape).
+    QList<int> askAnswers;
+    struct Question
+    {
+        QString text;
+        QStringList answers;
+    };
+    QList<Question> questions;
+
     QList<Message> messages;
     QList<FileRequest> fileRequests;
     int fontRequests = 0;
@@ -59,6 +69,7 @@ public:
     QString saveFile(QWidget *parent, const QString &title, const QString &initial) override;
     bool chooseFont(QWidget *parent, QFont &font, QColor &color) override;
     void message(QWidget *parent, Kind kind, const QString &caption, const QString &text) override;
+    int ask(QWidget *parent, const QString &caption, const QString &text, const QStringList &answers) override;
 
 private:
     QString nextFileAnswer();

@@ -25,6 +25,7 @@ public:
     QString openFile(QWidget *, const QString &, const QString &) override { return {}; }
     QString saveFile(QWidget *, const QString &, const QString &) override { return {}; }
     bool chooseFont(QWidget *, QFont &, QColor &) override { return false; }
+    int ask(QWidget *, const QString &, const QString &, const QStringList &) override { return -1; }
     void message(QWidget *, Kind, const QString &, const QString &text) override { texts << text; }
 };
 

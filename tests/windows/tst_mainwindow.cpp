@@ -3,6 +3,7 @@
 #include "controls/suggestionlist.h"
 #include "fakedialogs.h"
 #include "controls/editor.h"
+#include "core/document.h"
 #include "startup.h"
 
 #include <QApplication>
@@ -259,8 +260,65 @@ private slots:
         QCOMPARE(e->caretLine(), 101);
         QCOMPARE(e->line(101), lines.at(101));
         QCOMPARE(e->lineCount(), 301);
-        e->saveToFile(QStringLiteral("long.txt"));
+        document::write(QStringLiteral("long.txt"), e->text());
         QCOMPARE(testfiles::read("long.txt"), lines.join(QStringLiteral("\r\n")).toLatin1());
+    }
+
+    void changedOnDisk_data()
+    {
+        QTest::addColumn<bool>("edited");   // unsaved edits in the editor
+        QTest::addColumn<int>("answer");    // index of the answer given
+        QTest::addColumn<QString>("text");  // the editor's text afterwards
+        QTest::newRow("no edits, reload") << false << 0 << QStringLiteral("theirs\n");
+        QTest::newRow("no edits, keep") << false << 1 << QStringLiteral("mine\n");
+        QTest::newRow("edits, keep editor's text") << true << 0 << QStringLiteral("xmine\n");
+        QTest::newRow("edits, reload") << true << 1 << QStringLiteral("theirs\n");
+        QTest::newRow("edits, closed with Escape") << true << -1 << QStringLiteral("xmine\n");
+    }
+    void changedOnDisk()
+    {
+        QFETCH(bool, edited);
+        QFETCH(int, answer);
+        QFETCH(QString, text);
+        testfiles::write("doc.txt", "mine\r\n");
+        start({QStringLiteral("doc.txt")});
+        if (edited)
+            QTest::keyClick(Form1->RichEdit1, Qt::Key_X);
+        testfiles::write("doc.txt", "theirs\r\n");
+        m_fake->askAnswers << answer;
+        // The watcher notices the change by itself.
+        QTRY_COMPARE(m_fake->questions.size(), 1);
+        QVERIFY(m_fake->questions[0].text.contains(QStringLiteral("изменён другой программой")));
+        QCOMPARE(Form1->RichEdit1->text(), text);
+        QCOMPARE(Form1->RichEdit1->document()->isModified(), edited && text != QStringLiteral("theirs\n"));
+
+        // A save over the changed file asks first; declining leaves the file as the other program wrote it.
+        if (text == QStringLiteral("theirs\n"))
+            return;
+        m_fake->askAnswers << 0; // Отмена
+        Form1->N2Click();
+        QCOMPARE(m_fake->questions.size(), 2);
+        QCOMPARE(testfiles::read("doc.txt"), QByteArray("theirs\r\n"));
+        m_fake->askAnswers << 1; // Перезаписать
+        Form1->N2Click();
+        QCOMPARE(testfiles::read("doc.txt"), text.toLatin1().replace("\n", "\r\n"));
+        QVERIFY(!Form1->RichEdit1->document()->isModified());
+        // Our own save is no change by another program.
+        QTest::qWait(400);
+        QCOMPARE(m_fake->questions.size(), 3);
+    }
+
+    void removedOnDisk()
+    {
+        testfiles::write("doc.txt", "mine\r\n");
+        start({QStringLiteral("doc.txt")});
+        QVERIFY(QFile::remove("doc.txt"));
+        QTRY_COMPARE(m_fake->messages.size(), 1);
+        QVERIFY(messages().at(0).contains(QStringLiteral("удалён или переименован")));
+        QCOMPARE(Form1->RichEdit1->text(), QStringLiteral("mine\n"));
+        Form1->N2Click(); // recreates it without a question
+        QCOMPARE(testfiles::read("doc.txt"), QByteArray("mine\r\n"));
+        QVERIFY(m_fake->questions.isEmpty());
     }
 
     void selectionReplacementAndUndo()
@@ -274,9 +332,13 @@ private slots:
         QCOMPARE(e->text(), QStringLiteral("hEYo"));
         QCOMPARE(e->selStart(), 3);
         QCOMPARE(e->selLength(), 0);
-        // Undo never brings back text that the replacement removed out of step.
+        // The replacement is one undo step of its own; the typing before it stays undoable.
         e->undo();
+        QCOMPARE(e->text(), QStringLiteral("hello"));
         e->undo();
+        QCOMPARE(e->text(), QString());
+        e->redo();
+        e->redo();
         QCOMPARE(e->text(), QStringLiteral("hEYo"));
     }
 };
