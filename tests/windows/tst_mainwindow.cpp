@@ -18,6 +18,8 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+
 namespace {
 
 } // namespace
@@ -262,6 +264,24 @@ private slots:
         QCOMPARE(e->lineCount(), 301);
         document::write(QStringLiteral("long.txt"), e->text());
         QCOMPARE(testfiles::read("long.txt"), lines.join(QStringLiteral("\r\n")).toLatin1());
+    }
+
+    void notARegularFile_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("pipe") << QStringLiteral("fifo");
+        QTest::newRow("endless device") << QStringLiteral("/dev/zero");
+    }
+    void notARegularFile()
+    {
+        QFETCH(QString, path);
+        if (path == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo("fifo", 0600), 0);
+        start({path});
+        QCOMPARE(m_fake->messages.size(), 1);
+        QVERIFY(messages().at(0).contains(QStringLiteral("не обычный файл")));
+        QVERIFY(Form1->FileName.isEmpty());
+        QCOMPARE(Form1->RichEdit1->text(), QString());
     }
 
     void changedOnDisk_data()

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include "testfiles.h"
 
 namespace {
@@ -243,13 +245,17 @@ private slots:
         QTest::newRow("missing dictionary: reported, start-up goes on") << QByteArray() << true << 1;
         QTest::newRow("good dictionary") << crlf(" .,\n2 ab\n1 ac\n") << true << 0;
         QTest::newRow("damaged dictionary ends start-up there") << crlf(" .,\n2;ab\n") << false << 1;
+        // A pipe never blocks the start: it is refused before any read.
+        QTest::newRow("pipe as dictionary ends start-up there") << QByteArray("<fifo>") << false << 1;
     }
     void storedDictionary()
     {
         QFETCH(QByteArray, dic);
         const QString dicPath = m_dir.filePath(QStringLiteral("w.slo"));
         QFile::remove(dicPath);
-        if (!dic.isEmpty())
+        if (dic == "<fifo>")
+            QCOMPARE(::mkfifo(QFile::encodeName(dicPath).constData(), 0600), 0);
+        else if (!dic.isEmpty())
             testfiles::write(dicPath, dic);
         testfiles::write(m_dir.filePath("doc.txt"), "text");
         testfiles::write(ini(), crlf("[Option]\nDic=" + dicPath.toLocal8Bit() + "\n"));
@@ -257,6 +263,8 @@ private slots:
         QCOMPARE(DicPath, dicPath);
         QTEST(Form1->FileName == QLatin1String("doc.txt"), "documentOpened");
         QTEST(int(m_dialogs->messages.size()), "messages");
+        if (dic == "<fifo>")
+            QVERIFY(m_dialogs->messageTexts().at(0).contains(QStringLiteral("не обычный файл")));
         QVERIFY(Form2);
         destroyForms();
         const QByteArray file = testfiles::read(ini());
