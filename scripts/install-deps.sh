@@ -7,7 +7,8 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
   libjpeg62-turbo-dev libx11-dev libxtst-dev
-  xvfb xauth xdotool x11-xkb-utils imagemagick
+  xvfb xauth xdotool x11-xkb-utils x11-utils xclip imagemagick
+  weston qt6-wayland
   fonts-dejavu-core
   clang libclang-rt-14-dev
   fortunes-ru

@@ -230,9 +230,9 @@ void TForm1::N14Click()
 
 void TForm1::Pokazat_help()
 {
-    RichEdit1->setText(withHelpText(RichEdit1->lines()));
-    RichEdit1->document()->setModified(true);
-    RichEdit1->moveCursor(QTextCursor::End);
+    // One undoable step, like every change the program makes for the user.
+    const QString text = withHelpText(RichEdit1->lines());
+    RichEdit1->replaceAllText(text, int(text.size()));
 }
 
 void TForm1::Memo1KeyDown(quint16 &key, TShiftState shift)

@@ -185,6 +185,8 @@ void TForm1::ReplaceDialog1Replace()
         return;
     }
 
+    // Undo gives back the selection as the user had it, before the search field moved it.
+    const Editor::Selection before = RichEdit1->selection();
     CheckBox1->setChecked(ReplaceDialog1->wholeWord());
     CheckBox2->setChecked(ReplaceDialog1->matchCase());
     Edit1->setText(ReplaceDialog1->findText());
@@ -194,6 +196,6 @@ void TForm1::ReplaceDialog1Replace()
         search::replaceAll(RichEdit1->cachedText(), Edit1->text(), ReplaceDialog1->replaceText(),
                            panelOptions(CheckBox1, CheckBox2));
     if (result.count > 0)
-        RichEdit1->replaceAllText(result.text, int(result.caret));
+        RichEdit1->replaceAllText(result.text, int(result.caret), before);
     paintOutcome(Edit1, search::NotFoundColor);
 }

@@ -11,6 +11,12 @@
 
 int main(int argc, char *argv[])
 {
+    // The keyboard layer (layout and Caps Lock) speaks X11. On a Wayland
+    // desktop the program runs through XWayland unless the user has chosen
+    // a platform.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zarvo"));
     QApplication::setStyle(new ZarvoStyle);

@@ -1,11 +1,18 @@
 #include "controls/editor.h"
 
+#include "core/altlayout.h"
 #include "platform/vkeys.h"
 
+#include <QApplication>
 #include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QWheelEvent>
 #include <QTextBlock>
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -204,7 +211,13 @@ const QString &Editor::cachedText() const
     return m_textCache;
 }
 
-void Editor::replaceAllText(const QString &text, int caret)
+Editor::Selection Editor::selection() const
+{
+    const QTextCursor c = textCursor();
+    return {c.anchor(), c.position()};
+}
+
+void Editor::replaceAllText(const QString &text, int caret, std::optional<Selection> restoreOnUndo)
 {
     // Only the span between the first and the last difference is replaced,
     // as one undoable step; its line breaks are grouped into blocks as a
@@ -217,19 +230,19 @@ void Editor::replaceAllText(const QString &text, int caret)
     qsizetype tail = 0;
     while (tail < common - head && before.at(before.size() - 1 - tail) == text.at(text.size() - 1 - tail))
         ++tail;
+    const QTextCursor caretBefore = textCursor();
     QTextCursor c(document());
     c.beginEditBlock();
-    // Undo leaves the caret where the step's first edit was: a mark set and
-    // taken away at the caret makes that the caret of before the replace.
-    c.setPosition(textCursor().position());
-    c.insertText(QStringLiteral("\u200b"));
-    c.deletePreviousChar();
     if (head < before.size() - tail || head < text.size() - tail) {
         c.setPosition(int(head));
         c.setPosition(int(before.size() - tail), QTextCursor::KeepAnchor);
         c.insertText(toDocumentText(text.mid(head, text.size() - tail - head)));
     }
     c.endEditBlock();
+    // Undo puts the caret where the change began; the step remembers where
+    // the user had it, for undoStep().
+    const Selection restore = restoreOnUndo.value_or(Selection{caretBefore.anchor(), caretBefore.position()});
+    m_caretBeforeStep = {document()->availableUndoSteps(), restore.anchor, restore.position};
     c.setPosition(qBound(0, caret, int(textLength())));
     setTextCursor(c);
     ensureCursorVisible();
@@ -269,24 +282,187 @@ void Editor::noteSelection()
         m_selectionChange();
 }
 
+namespace {
+
+bool isModifierKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Control:
+    case Qt::Key_Shift:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+void Editor::startCtrlPress()
+{
+    if (m_ctrlUndoBase >= 0)
+        return; // auto-repeat of the same press
+    const QTextCursor c = textCursor();
+    m_ctrlUndoBase = document()->availableUndoSteps();
+    m_ctrlAnchor = c.anchor();
+    m_ctrlPosition = c.position();
+    // Mouse buttons and the wheel anywhere in the program count as chords.
+    qApp->installEventFilter(this);
+}
+
+void Editor::endCtrlPress()
+{
+    m_ctrlDeferred.reset();
+    if (m_ctrlUndoBase < 0)
+        return;
+    m_ctrlUndoBase = -1;
+    qApp->removeEventFilter(this);
+}
+
+void Editor::takeBackCtrlCompletion()
+{
+    if (m_ctrlUndoBase < 0)
+        return;
+    QTextDocument *doc = document();
+    const int base = m_ctrlUndoBase;
+    m_ctrlDeferred.reset();
+    endCtrlPress();
+    if (doc->availableUndoSteps() <= base)
+        return;
+    while (doc->availableUndoSteps() > base) {
+        const int before = doc->availableUndoSteps();
+        doc->undo();
+        if (doc->availableUndoSteps() >= before)
+            break;
+    }
+    doc->clearUndoRedoStacks(QTextDocument::RedoStack);
+    QTextCursor c = textCursor();
+    c.setPosition(qBound(0, m_ctrlAnchor, int(textLength())));
+    c.setPosition(qBound(0, m_ctrlPosition, int(textLength())), QTextCursor::KeepAnchor);
+    setTextCursor(c);
+}
+
+bool Editor::eventFilter(QObject *watched, QEvent *event)
+{
+    if (m_ctrlUndoBase >= 0) {
+        const QEvent::Type t = event->type();
+        if (t == QEvent::MouseButtonPress || t == QEvent::MouseButtonDblClick) {
+            if (static_cast<QMouseEvent *>(event)->modifiers() & Qt::ControlModifier)
+                takeBackCtrlCompletion();
+        } else if (t == QEvent::Wheel) {
+            if (static_cast<QWheelEvent *>(event)->modifiers() & Qt::ControlModifier)
+                takeBackCtrlCompletion();
+        }
+    }
+    return QPlainTextEdit::eventFilter(watched, event);
+}
+
 void Editor::keyPressEvent(QKeyEvent *event)
 {
+    const int qtKey = event->key();
     quint16 key = vkeys::virtualKey(*event);
     const TShiftState shift = vkeys::shiftState(*event);
+    if (qtKey == Qt::Key_Control) {
+        startCtrlPress();
+        // A completion now would end the redo history before Ctrl+Y or
+        // Ctrl+Shift+Z could use it: with redo steps waiting, the press
+        // completes at its release, when no chord has been made.
+        if (document()->isRedoAvailable()) {
+            m_ctrlDeferred = shift;
+            event->accept();
+            return;
+        }
+    } else if ((event->modifiers() & Qt::ControlModifier) && !isModifierKey(qtKey)) {
+        takeBackCtrlCompletion();
+    } else if (!(event->modifiers() & Qt::ControlModifier) && !isModifierKey(qtKey)) {
+        endCtrlPress(); // its release went elsewhere
+    }
+
     if (m_keyDown)
         m_keyDown(key, shift);
     if (key == 0) {
         event->accept();
         return;
     }
-    // An Alt or Shift+Alt combination types nothing by itself: the handler
-    // above has inserted the other layout's character, if any. Ctrl+Alt and
-    // AltGr (no Alt flag) keep the platform's behaviour.
-    const auto mods = event->modifiers();
-    if ((mods & Qt::AltModifier) && !(mods & Qt::ControlModifier) && !event->text().isEmpty()
-        && (event->text().at(0).isPrint() || event->text().at(0) == QLatin1Char('\t'))) {
+    if (altSuppressesText(event->modifiers(), event->text())) {
+        event->accept();
+        return;
+    }
+    // Undo and redo by the keys users of every desktop expect, whatever
+    // key scheme the platform's theme picks.
+    const auto mods = event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+    if (qtKey == Qt::Key_Z && mods == Qt::ControlModifier) {
+        undoStep();
+        event->accept();
+        return;
+    }
+    if ((qtKey == Qt::Key_Z && mods == (Qt::ControlModifier | Qt::ShiftModifier))
+        || (qtKey == Qt::Key_Y && mods == Qt::ControlModifier)) {
+        redo();
         event->accept();
         return;
     }
     QPlainTextEdit::keyPressEvent(event);
+}
+
+void Editor::keyReleaseEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Control && !event->isAutoRepeat()) {
+        const std::optional<TShiftState> deferred = std::exchange(m_ctrlDeferred, std::nullopt);
+        endCtrlPress();
+        if (deferred && m_keyDown) {
+            quint16 key = VK::Control;
+            m_keyDown(key, *deferred);
+        }
+    }
+    QPlainTextEdit::keyReleaseEvent(event);
+}
+
+void Editor::focusOutEvent(QFocusEvent *event)
+{
+    endCtrlPress();
+    QPlainTextEdit::focusOutEvent(event);
+}
+
+void Editor::undoStep()
+{
+    const int steps = document()->availableUndoSteps();
+    undo();
+    if (m_caretBeforeStep.undoSteps == steps && steps > 0) {
+        QTextCursor c = textCursor();
+        c.setPosition(qBound(0, m_caretBeforeStep.anchor, int(textLength())));
+        c.setPosition(qBound(0, m_caretBeforeStep.position, int(textLength())), QTextCursor::KeepAnchor);
+        setTextCursor(c);
+        ensureCursorVisible();
+    }
+}
+
+bool Editor::canInsertFromMimeData(const QMimeData *source) const
+{
+    return source && source->hasText();
+}
+
+void Editor::insertFromMimeData(const QMimeData *source)
+{
+    // An empty clipboard, one with no text (an image) or one whose owner has
+    // gone pastes nothing; rich text pastes as its plain text.
+    if (!source || !source->hasText())
+        return;
+    QString text = source->text();
+    if (text.isEmpty())
+        return;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QTextCursor c = textCursor();
+    c.beginEditBlock();
+    c.insertText(toDocumentText(text));
+    c.endEditBlock();
+    setTextCursor(c);
+    ensureCursorVisible();
 }

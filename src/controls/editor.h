@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 
 #include <functional>
+#include <optional>
 
 // The document editor: plain text, no wrapping, and the operations the main
 // window and the search need, in character positions. It reads and writes no
@@ -44,9 +45,18 @@ public:
     // The whole text as text() gives it, kept until the document changes, so
     // that repeated searches in a large document do not copy it every time.
     const QString &cachedText() const;
+    struct Selection
+    {
+        int anchor = 0;
+        int position = 0;
+    };
+    Selection selection() const;
+
     // Replaces the whole text as one undoable step, then puts the caret at
-    // position (undo restores the text and the caret before it).
-    void replaceAllText(const QString &text, int caret);
+    // caret. Undoing it (undoStep) restores the text and the selection of
+    // before, or `before` when given (a command that moved the selection
+    // on its way).
+    void replaceAllText(const QString &text, int caret, std::optional<Selection> before = std::nullopt);
 
     void setTextColor(const QColor &color);
     QColor textColor() const;
@@ -57,17 +67,49 @@ public:
     void setSelectionChangeAttached(bool attached);
     bool selectionChangeAttached() const { return m_attached; }
 
+    // Undoes one step; after a whole-text replacement the caret and the
+    // selection come back as they were before it.
+    void undoStep();
+
+    // Takes back whatever the Ctrl press being held has inserted: text,
+    // selection and caret as before the press, no step left in the undo
+    // history. Runs by itself when another key, a mouse button or the wheel
+    // is used while Ctrl is held, before that chord acts.
+    void takeBackCtrlCompletion();
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    bool canInsertFromMimeData(const QMimeData *source) const override;
+    void insertFromMimeData(const QMimeData *source) override;
 
 private:
     void noteSelection();
+    void startCtrlPress();
+    void endCtrlPress();
 
     KeyHandler m_keyDown;
     SelectionHandler m_selectionChange;
     bool m_attached = true;
     int m_lastAnchor = -1;
     int m_lastPosition = -1;
+    // While Ctrl is held after its press: the undo history's length and the
+    // selection before the press; -1 when no Ctrl press is being held.
+    int m_ctrlUndoBase = -1;
+    int m_ctrlAnchor = 0;
+    int m_ctrlPosition = 0;
+    // Where the caret was before the whole-text replacement that made the
+    // undo history this long.
+    struct CaretBeforeStep
+    {
+        int undoSteps = -1;
+        int anchor = 0;
+        int position = 0;
+    } m_caretBeforeStep;
+    // A Ctrl press whose completion waits for its release (with its modifiers).
+    std::optional<TShiftState> m_ctrlDeferred;
     mutable QString m_textCache;
     mutable bool m_textCacheValid = false;
 };

@@ -1,5 +1,6 @@
 #include "controls/searchedit.h"
 
+#include "core/altlayout.h"
 #include "platform/vkeys.h"
 
 #include <QFocusEvent>
@@ -14,12 +15,7 @@ void SearchEdit::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
-    // An Alt or Shift+Alt combination types nothing by itself: the handler
-    // has inserted the other layout's character, if any. Ctrl+Alt and AltGr
-    // (no Alt flag) keep the platform's behaviour.
-    const auto mods = event->modifiers();
-    if ((mods & Qt::AltModifier) && !(mods & Qt::ControlModifier) && !event->text().isEmpty()
-        && event->text().at(0).isPrint()) {
+    if (altSuppressesText(event->modifiers(), event->text())) {
         event->accept();
         return;
     }

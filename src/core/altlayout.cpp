@@ -24,6 +24,14 @@ const QStringView LatUpper = u"~!@#$%^&*()_+QWERTYUIOP{}ASDFGHJKL:\"ZXCVBNM<>?|"
 
 using namespace altlayout;
 
+bool altSuppressesText(Qt::KeyboardModifiers modifiers, QStringView text)
+{
+    if (!(modifiers & Qt::AltModifier) || (modifiers & Qt::ControlModifier) || text.isEmpty())
+        return false;
+    const QChar c = text.front();
+    return c.isPrint() || c == QLatin1Char('\t');
+}
+
 QString AltLayoutChar(quint16 &key, TShiftState shift, Keyboard &keyboard)
 {
     QString result;

@@ -19,6 +19,12 @@ extern const QStringView LatUpper;
 inline constexpr QStringView UsLayout = u"00000409";
 } // namespace altlayout
 
+// Whether a key event's own text must not be typed because Alt without Ctrl
+// is held: the alternate-layout handler has typed the other layout's
+// character instead, or nothing. Ctrl+Alt and AltGr (no Alt flag) keep the
+// platform's behaviour. One rule for every field that takes Alt+key.
+bool altSuppressesText(Qt::KeyboardModifiers modifiers, QStringView text);
+
 // The character the pressed key gives in the other keyboard layout, for
 // Alt and Shift+Alt; empty otherwise. May change key (18 becomes 91). Uses no
 // state of its own: the layout and Caps Lock are asked of keyboard each time.

@@ -4,7 +4,6 @@
 #include <QGuiApplication>
 
 #include <X11/XKBlib.h>
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 namespace {
@@ -30,10 +29,11 @@ public:
         XkbStateRec state{};
         if (XkbGetState(dpy, XkbUseCoreKbd, &state) != Success)
             return m_fallback.layoutName();
-        QString layouts, variants;
-        if (!rulesNames(dpy, layouts, variants))
-            return m_fallback.layoutName();
-        return xkblayout::layoutIdForGroup(layouts, variants, state.group);
+        // The keymap's own names, asked each time so that a keymap loaded
+        // while we run is followed. The root window's rules property is not
+        // used: XWayland and xkbcomp never update it.
+        const QString id = groupLayout(dpy, state.group);
+        return id.isEmpty() ? m_fallback.layoutName() : id;
     }
 
     bool capsLockOn() override
@@ -57,31 +57,32 @@ private:
         return x11 ? x11->display() : nullptr;
     }
 
-    // The root window's _XKB_RULES_NAMES: five NUL-separated strings.
-    static bool rulesNames(Display *dpy, QString &layouts, QString &variants)
+    static QString atomName(Display *dpy, Atom atom)
     {
-        const Atom prop = XInternAtom(dpy, "_XKB_RULES_NAMES", True);
-        if (prop == None)
-            return false;
-        Atom type = None;
-        int format = 0;
-        unsigned long count = 0, after = 0;
-        unsigned char *data = nullptr;
-        const int rc = XGetWindowProperty(dpy, DefaultRootWindow(dpy), prop, 0, 1024, False,
-                                          XA_STRING, &type, &format, &count, &after, &data);
-        if (rc != Success || !data)
-            return false;
-        bool ok = false;
-        if (type == XA_STRING && format == 8) {
-            const QList<QByteArray> parts = QByteArray(reinterpret_cast<const char *>(data), qsizetype(count)).split('\0');
-            if (parts.size() >= 3) {
-                layouts = QString::fromLatin1(parts.at(2));
-                variants = parts.size() >= 4 ? QString::fromLatin1(parts.at(3)) : QString();
-                ok = !layouts.isEmpty();
-            }
+        if (atom == None)
+            return {};
+        char *name = XGetAtomName(dpy, atom);
+        const QString out = name ? QString::fromLatin1(name) : QString();
+        if (name)
+            XFree(name);
+        return out;
+    }
+
+    // The layout of a group from the keymap's symbols name, or else from the
+    // group's descriptive name.
+    static QString groupLayout(Display *dpy, int group)
+    {
+        XkbDescPtr desc = XkbAllocKeyboard();
+        if (!desc)
+            return {};
+        QString id;
+        if (XkbGetNames(dpy, XkbSymbolsNameMask | XkbGroupNamesMask, desc) == Success && desc->names) {
+            id = xkblayout::layoutIdFromSymbols(atomName(dpy, desc->names->symbols), group);
+            if (id.isEmpty() && group >= 0 && group < XkbNumKbdGroups)
+                id = xkblayout::layoutIdFromGroupName(atomName(dpy, desc->names->groups[group]));
         }
-        XFree(data);
-        return ok;
+        XkbFreeKeyboard(desc, 0, True);
+        return id;
     }
 
     FallbackKeyboard m_fallback;

@@ -69,4 +69,44 @@ QString layoutIdForGroup(const QString &layouts, const QString &variants, int gr
     return windowsLayoutId(ls.at(group), group < vs.size() ? vs.at(group) : QString());
 }
 
+QString layoutIdFromSymbols(const QString &symbols, int group)
+{
+    // Each '+' part names a symbols file, with its variant in parentheses and
+    // its group after a colon (group 1 when none). Only parts that name a
+    // known layout are layouts; "pc", "inet(evdev)" and options are not.
+    for (const QString &part : symbols.split(u'+', Qt::SkipEmptyParts)) {
+        QString name = part;
+        int index = 1;
+        const qsizetype colon = part.indexOf(u':');
+        if (colon >= 0) {
+            bool ok = false;
+            index = part.mid(colon + 1).toInt(&ok);
+            if (!ok)
+                continue;
+            name = part.left(colon);
+        }
+        if (index != group + 1)
+            continue;
+        QString variant;
+        const qsizetype open = name.indexOf(u'(');
+        if (open >= 0) {
+            variant = name.mid(open + 1).chopped(name.endsWith(u')') ? 1 : 0);
+            name = name.left(open);
+        }
+        if (layoutIds().contains(name.trimmed().toLower()))
+            return windowsLayoutId(name, variant);
+    }
+    return {};
+}
+
+QString layoutIdFromGroupName(const QString &name)
+{
+    static const QHash<QString, QString> ids = {
+        {"english (us)", "00000409"}, {"english (uk)", "00000809"}, {"russian", "00000419"},
+        {"ukrainian", "00000422"},    {"belarusian", "00000423"},   {"german", "00000407"},
+        {"french", "0000040C"},       {"english (dvorak)", "00010409"},
+    };
+    return ids.value(name.trimmed().toLower());
+}
+
 } // namespace xkblayout

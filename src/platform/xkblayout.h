@@ -12,7 +12,15 @@ namespace xkblayout {
 QString windowsLayoutId(const QString &layout, const QString &variant);
 
 // The identifier of XKB group `group` (from 0), given the comma-separated
-// layouts and variants of _XKB_RULES_NAMES ("us,ru" and ",").
+// layouts and variants ("us,ru" and ",").
 QString layoutIdForGroup(const QString &layouts, const QString &variants, int group);
+
+// The identifier of XKB group `group` (from 0) from the keymap's own symbols
+// name ("pc+us+ru:2+inet(evdev)"); empty when the name does not tell.
+QString layoutIdFromSymbols(const QString &symbols, int group);
+
+// The identifier for a group's descriptive name in the keymap ("English
+// (US)", "Russian"); empty when the name is not known.
+QString layoutIdFromGroupName(const QString &name);
 
 } // namespace xkblayout

@@ -50,3 +50,22 @@ xkeys() { "$ZARVO_BIN/xkeys" "$@"; sleep 0.15; }
 
 # hex TEXT...: the bytes of printf-style TEXT as expect_bytes wants them.
 hex() { printf "$@" | od -An -v -tx1 | tr -d ' \n'; }
+
+# wait_for SECONDS CMD...: runs CMD every 50 ms until it succeeds; false
+# when it has not within SECONDS.
+wait_for() {
+  local limit=$1; shift
+  local end=$((SECONDS + limit))
+  until "$@"; do
+    [ "$SECONDS" -ge "$end" ] && return 1
+    sleep 0.05
+  done
+}
+
+bytes_are() { [ "$(od -An -v -tx1 "$1" 2>/dev/null | tr -d ' \n')" = "$2" ]; }
+
+# saved_as FILE HEX: presses F2 and waits until FILE holds exactly those bytes.
+saved_as() {
+  key F2
+  wait_for 5 bytes_are "$1" "$2" || expect_bytes "$1" "$2"
+}

@@ -24,6 +24,12 @@ key F2
 sleep 0.5
 expect_bytes doc.txt "$(printf 'cow X cow\r\nconcow\r\n' | od -An -v -tx1 | tr -d ' \n')"
 
+# One Ctrl+Z takes the whole Replace All back; Ctrl+Y does it again.
+key ctrl+z
+saved_as doc.txt "$(hex 'cat X cat\r\nconcat\r\n')"
+key ctrl+y
+saved_as doc.txt "$(hex 'cow X cow\r\nconcow\r\n')"
+
 key F10
 wait_exit
 echo "search e2e passed"

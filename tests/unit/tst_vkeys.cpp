@@ -162,6 +162,38 @@ private slots:
         QFETCH(QString, id);
         QCOMPARE(xkblayout::layoutIdForGroup(layouts, variants, group), id);
     }
+
+    void layoutFromKeymapNames_data()
+    {
+        QTest::addColumn<QString>("symbols");
+        QTest::addColumn<int>("group");
+        QTest::addColumn<QString>("id"); // empty: the name does not tell
+        QTest::newRow("first of us,ru") << "pc+us+ru:2+inet(evdev)" << 0 << "00000409";
+        QTest::newRow("second of us,ru") << "pc+us+ru:2+inet(evdev)" << 1 << "00000419";
+        QTest::newRow("ru first, as XWayland's keymap has it") << "pc+ru+us:2+inet(evdev)" << 0 << "00000419";
+        QTest::newRow("us second") << "pc+ru+us:2+inet(evdev)" << 1 << "00000409";
+        QTest::newRow("three layouts, options after")
+            << "pc+de+us:2+ru:3+inet(evdev)+group(alt_shift_toggle)" << 2 << "00000419";
+        QTest::newRow("variant") << "pc+us(dvorak)+ru:2+inet(evdev)" << 0 << "00010409";
+        QTest::newRow("group beyond the map") << "pc+us+inet(evdev)" << 1 << "";
+        QTest::newRow("no layout named") << "pc+inet(evdev)" << 0 << "";
+        QTest::newRow("empty") << "" << 0 << "";
+        QTest::newRow("damaged index") << "pc+us:x+ru:2" << 0 << "";
+    }
+    void layoutFromKeymapNames()
+    {
+        QFETCH(QString, symbols);
+        QFETCH(int, group);
+        QFETCH(QString, id);
+        QCOMPARE(xkblayout::layoutIdFromSymbols(symbols, group), id);
+    }
+
+    void layoutFromGroupName()
+    {
+        QCOMPARE(xkblayout::layoutIdFromGroupName(QStringLiteral("English (US)")), QStringLiteral("00000409"));
+        QCOMPARE(xkblayout::layoutIdFromGroupName(QStringLiteral("Russian")), QStringLiteral("00000419"));
+        QCOMPARE(xkblayout::layoutIdFromGroupName(QStringLiteral("Klingon")), QString());
+    }
 };
 
 QTEST_MAIN(TestVKeys) // key events need the GUI application that owns the keyboard device

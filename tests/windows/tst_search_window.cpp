@@ -333,7 +333,16 @@ void TestSearchWindow::replaceAll()
     if (expected == text) { // nothing found: the selection is unchanged
         QCOMPARE(f->RichEdit1->selStart(), 1);
         QCOMPARE(f->RichEdit1->selLength(), 2);
+        return;
     }
+    // One undo step gives back the text and the selection exactly, and the
+    // typing before it is still undoable.
+    f->RichEdit1->undoStep();
+    QCOMPARE(f->RichEdit1->text(), text);
+    QCOMPARE(f->RichEdit1->selStart(), 1);
+    QCOMPARE(f->RichEdit1->selLength(), 2);
+    f->RichEdit1->redo();
+    QCOMPARE(f->RichEdit1->text(), expected);
 }
 
 void TestSearchWindow::dialogKeepsTextsAndDisablesButtons()

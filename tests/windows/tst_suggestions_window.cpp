@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <QClipboard>
+#include <QWheelEvent>
 
 class TestSuggestionsWindow : public QObject
 {
@@ -63,8 +65,6 @@ private slots:
 
     void blankAfterWordKeepsTheList()
     {
-        if (!IsDelimiter(QLatin1Char(' ')))
-            QSKIP("the delimiter test is not available yet");
         typeKeys("whe ");
         QCOMPARE(items(), (QStringList{"when", "where"}));
         QTest::keyClick(Form1->RichEdit1, Qt::Key_Control);
@@ -104,6 +104,74 @@ private slots:
         QCOMPARE(Form1->RichEdit1->text(), QStringLiteral("where"));
         QVERIFY(Form1->RichEdit1->hasFocus());
         QCOMPARE(items(), (QStringList{"where"}));
+    }
+
+    void ctrlChordTakesBackItsCompletion_data()
+    {
+        QTest::addColumn<QString>("chord");
+        QTest::newRow("Ctrl+C copies the selection") << "copy";
+        QTest::newRow("Ctrl+wheel") << "wheel";
+        QTest::newRow("Ctrl+click") << "click";
+        QTest::newRow("Ctrl+Shift+Left") << "select";
+    }
+    void ctrlChordTakesBackItsCompletion()
+    {
+        QFETCH(QString, chord);
+        Editor *e = Form1->RichEdit1;
+        typeKeys("wh");
+        e->select(0, 2); // the list is filled for the selection's end
+        QCOMPARE(Form1->ListBox1->count(), 3);
+        const int steps = e->document()->availableUndoSteps();
+
+        QTest::keyPress(e, Qt::Key_Control);
+        QCOMPARE(e->text(), QStringLiteral("en")); // the press completes, replacing the selection
+        if (chord == "copy") {
+            QTest::keyClick(e, Qt::Key_C, Qt::ControlModifier);
+            QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("wh"));
+        } else if (chord == "wheel") {
+            const QPoint at = e->viewport()->rect().center();
+            QWheelEvent wheel(at, e->viewport()->mapToGlobal(at), {}, {0, 120}, Qt::NoButton,
+                              Qt::ControlModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(e->viewport(), &wheel);
+        } else if (chord == "click") {
+            QTest::mouseClick(e->viewport(), Qt::LeftButton, Qt::ControlModifier, QPoint(1, 1));
+        } else {
+            QTest::keyClick(e, Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
+        }
+        QTest::keyRelease(e, Qt::Key_Control);
+        QCOMPARE(e->text(), QStringLiteral("wh"));
+        if (chord == "copy" || chord == "wheel") {
+            QCOMPARE(e->selStart(), 0);
+            QCOMPARE(e->selLength(), 2);
+        }
+        // No step of its own is left: one undo takes the typing back.
+        QCOMPARE(e->document()->availableUndoSteps(), steps);
+        QVERIFY(!e->document()->isRedoAvailable());
+        e->undoStep();
+        QCOMPARE(e->text(), QString());
+    }
+
+    void ctrlWaitsForItsReleaseWhileRedoIsPossible()
+    {
+        Editor *e = Form1->RichEdit1;
+        typeKeys("wh");
+        e->undoStep();
+        typeKeys("w");
+        e->undoStep();
+        QVERIFY(e->document()->isRedoAvailable());
+        // Ctrl+Y redoes: the Ctrl press inserted nothing that would end the redo history.
+        QTest::keyPress(e, Qt::Key_Control);
+        QTest::keyClick(e, Qt::Key_Y, Qt::ControlModifier);
+        QTest::keyRelease(e, Qt::Key_Control);
+        QCOMPARE(e->text(), QStringLiteral("w"));
+        // A lone Ctrl then completes at its release.
+        e->undoStep();
+        typeKeys("wh");
+        e->undoStep();
+        e->document()->setPlainText(QString());
+        typeKeys("wh");
+        QTest::keyClick(e, Qt::Key_Control);
+        QCOMPARE(e->text(), QStringLiteral("when"));
     }
 
     void loadFailures()
