@@ -14,6 +14,7 @@
 #include "platform/keyboard.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFileInfo>
 #include <QScreen>
 #include <QStatusBar>
@@ -73,6 +74,7 @@ TForm1::TForm1(const QStringList &arguments, QWidget *parent)
     setupSuggestions();
     setupSearch();
     setupFiles();
+    setupRecovery();
     fitSearchPanel();
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
         if (s != Qt::ApplicationActive)
@@ -101,6 +103,8 @@ void TForm1::FormCreate(const QStringList &arguments)
         loadStoredDictionary();
         if (arguments.size() > 1)
             OpenDocument(arguments.at(1));
+        else
+            offerOrphanRecovery();
     });
     if (!Form2)
         Form2 = new TForm2(this);
@@ -135,6 +139,16 @@ bool TForm1::event(QEvent *event)
 void TForm1::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    bool goOn = false;
+    guarded([&] { goOn = confirmDiscard(); });
+    if (!goOn)
+        event->ignore();
+    else
+        QMainWindow::closeEvent(event);
 }
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
@@ -175,19 +189,24 @@ void TForm1::UpdateCaretPanel()
 void TForm1::N1Click()
 {
     const QString path = Dialogs::instance().openFile(this, QStringLiteral("Открыть файл"), FileName);
-    if (!path.isEmpty())
+    if (!path.isEmpty() && confirmDiscard())
         OpenDocument(path);
 }
 
 void TForm1::N2Click()
 {
-    if (!FileName.isEmpty()) {
-        saveDocument(FileName);
-        return;
-    }
+    saveCommand();
+}
+
+bool TForm1::saveCommand()
+{
+    if (!FileName.isEmpty())
+        return saveDocument(FileName);
     const QString path = Dialogs::instance().openFile(this, QStringLiteral("Сохранить файл"), FileName);
-    if (!path.isEmpty())
-        SaveDocumentAs(path);
+    if (path.isEmpty())
+        return false;
+    SaveDocumentAs(path);
+    return true;
 }
 
 void TForm1::N5Click()

@@ -2,14 +2,18 @@
 
 #include "core/fileio.h"
 #include "core/fontdescription.h"
+#include "core/recovery.h"
 #include "core/shiftstate.h"
 #include "core/wordlist.h"
 
 #include <QMainWindow>
 
+#include <memory>
+
 class Editor;
 class QCheckBox;
 class QFileSystemWatcher;
+class QTimer;
 class QFrame;
 class QLabel;
 class QSplitter;
@@ -60,6 +64,17 @@ public:
     // changed by another program since we read or wrote it. False when the
     // user declined; a write failure throws.
     bool saveDocument(const QString &path);
+    // The save command: true when the document was written.
+    bool saveCommand();
+    // Before the document's unsaved edits would be thrown away: asks whether
+    // to save them. True when the caller may go on (saved, or discarded by
+    // choice, or nothing to lose); false to stop.
+    bool confirmDiscard();
+    // Offers the text of left-over recovery files: of the document just
+    // opened, or (at a start without a document) of an untitled one.
+    void offerRecovery(const QString &key);
+    void offerOrphanRecovery();
+
     // Looks at the document on disk and, when another program has changed,
     // removed or replaced it, tells the user and offers what fits.
     void checkDiskChange();
@@ -112,6 +127,7 @@ public:
 
 protected:
     void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
     bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -122,6 +138,9 @@ private:
     void setupSuggestions(); // Unit1_words.cpp
     void setupSearch();      // Unit1_search.cpp
     void setupFiles();       // Unit1_files.cpp
+    void setupRecovery();    // Unit1_recovery.cpp
+    void snapshotForRecovery();
+    bool restoreFrom(const QString &file);
     void watchDocument();
     void reloadDocument();
     bool searchEventFilter(QObject *watched, QEvent *event); // Unit1_search.cpp
@@ -139,6 +158,11 @@ private:
     bool m_diskGoneTold = false;
     bool m_diskCheckRunning = false;
     QFileSystemWatcher *m_watcher = nullptr;
+
+    // Recovery of unsaved edits after a crash.
+    std::unique_ptr<recovery::Writer> m_recovery;
+    QTimer *m_recoveryIdle = nullptr;     // after a pause in editing
+    QTimer *m_recoveryDeadline = nullptr; // at the latest, however long editing goes on
 };
 
 extern TForm1 *Form1;

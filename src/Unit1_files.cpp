@@ -58,6 +58,7 @@ void TForm1::OpenDocument(const QString &path)
     m_diskGoneTold = false;
     updateCaption();
     watchDocument();
+    offerRecovery(recovery::keyFor(path));
 }
 
 void TForm1::SaveDocumentAs(const QString &path)

@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 
 #include <utility>
 
@@ -52,6 +53,10 @@ public:
                                                                    : QMessageBox::ActionRole));
         if (!buttons.isEmpty())
             box.setDefaultButton(qobject_cast<QPushButton *>(buttons.first()));
+        // Escape closes the question without an answer, which every caller
+        // takes as its safest one.
+        auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), &box);
+        QObject::connect(escape, &QShortcut::activated, &box, [&box] { box.done(-1); });
         box.exec();
         return int(buttons.indexOf(box.clickedButton()));
     }

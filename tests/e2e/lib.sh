@@ -5,6 +5,8 @@ unset QT_QPA_PLATFORM
 WORK=$(mktemp -d)
 trap 'kill ${ZARVO_PID:-} 2>/dev/null || true; rm -rf "$WORK"' EXIT
 cd "$WORK"
+# Recovery files stay in the test's own folder.
+export XDG_STATE_HOME="$WORK/state"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 

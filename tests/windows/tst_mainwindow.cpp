@@ -266,6 +266,74 @@ private slots:
         QCOMPARE(testfiles::read("long.txt"), lines.join(QStringLiteral("\r\n")).toLatin1());
     }
 
+    void unsavedEditsAreAskedFor_data()
+    {
+        QTest::addColumn<bool>("viaOpen");     // F5 to another document, else closing the window
+        QTest::addColumn<bool>("untitled");
+        QTest::addColumn<int>("answer");       // 0 save, 1 discard, 2 cancel, -1 Escape
+        QTest::addColumn<QString>("savePath"); // the save dialog's answer for an untitled document
+        QTest::addColumn<bool>("goesOn");
+        QTest::addColumn<QByteArray>("onDisk"); // doc.txt afterwards
+        for (const bool viaOpen : {false, true}) {
+            const char *how = viaOpen ? "open" : "close";
+            QTest::addRow("%s: save", how) << viaOpen << false << 0 << QString() << true << QByteArray("one!\r\n");
+            QTest::addRow("%s: discard", how) << viaOpen << false << 1 << QString() << true << QByteArray("one\r\n");
+            QTest::addRow("%s: cancel", how) << viaOpen << false << 2 << QString() << false << QByteArray("one\r\n");
+            QTest::addRow("%s: Escape", how) << viaOpen << false << -1 << QString() << false << QByteArray("one\r\n");
+            QTest::addRow("%s: untitled, saved", how) << viaOpen << true << 0 << "doc.txt" << true << QByteArray("!");
+            QTest::addRow("%s: untitled, save dialog cancelled", how)
+                << viaOpen << true << 0 << QString() << false << QByteArray("<missing>");
+        }
+    }
+    void unsavedEditsAreAskedFor()
+    {
+        QFETCH(bool, viaOpen);
+        QFETCH(bool, untitled);
+        QFETCH(int, answer);
+        QFETCH(QString, savePath);
+        QFETCH(bool, goesOn);
+        QFETCH(QByteArray, onDisk);
+        QFile::remove("doc.txt");
+        if (!untitled)
+            testfiles::write("doc.txt", "one\r\n");
+        testfiles::write("other.txt", "other\r\n");
+        start(untitled ? QStringList() : QStringList{QStringLiteral("doc.txt")});
+        Editor *e = Form1->RichEdit1;
+        e->moveCursor(QTextCursor::End);
+        if (!untitled)
+            e->moveCursor(QTextCursor::PreviousCharacter);
+        QTest::keyClick(e, Qt::Key_Exclam, Qt::ShiftModifier);
+        m_fake->askAnswers << answer;
+        if (viaOpen)
+            m_fake->fileAnswers << QStringLiteral("other.txt");
+        if (!savePath.isEmpty() || untitled)
+            m_fake->fileAnswers << savePath;
+        bool wentOn = false;
+        if (viaOpen) {
+            Form1->N1Click();
+            wentOn = Form1->FileName == QLatin1String("other.txt");
+        } else {
+            wentOn = Form1->close();
+        }
+        QCOMPARE(m_fake->questions.size(), 1);
+        QCOMPARE(m_fake->questions[0].answers, (QStringList{"Сохранить", "Не сохранять", "Отмена"}));
+        QVERIFY(m_fake->questions[0].text.contains(untitled ? QStringLiteral("Без имени") : QStringLiteral("doc.txt")));
+        QCOMPARE(wentOn, goesOn);
+        QCOMPARE(testfiles::read("doc.txt"), onDisk);
+        if (!goesOn)
+            QVERIFY(e->document()->isModified());
+    }
+
+    void noEditsNoQuestion()
+    {
+        testfiles::write("doc.txt", "one\r\n");
+        start({QStringLiteral("doc.txt")});
+        QTest::keyClick(Form1->RichEdit1, Qt::Key_X);
+        Form1->RichEdit1->undoStep(); // back to the saved text
+        QVERIFY(Form1->close());
+        QVERIFY(m_fake->questions.isEmpty());
+    }
+
     void notARegularFile_data()
     {
         QTest::addColumn<QString>("path");
