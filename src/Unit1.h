@@ -74,6 +74,11 @@ public:
     // opened, or (at a start without a document) of an untitled one.
     void offerRecovery(const QString &key);
     void offerOrphanRecovery();
+    // Hands what changed since the last pause to the recovery file now.
+    void snapshotForRecovery();
+    // The recovery file of the document, once everything handed over is
+    // written; empty when there is none.
+    QString recoveryFile();
 
     // Looks at the document on disk and, when another program has changed,
     // removed or replaced it, tells the user and offers what fits.
@@ -139,7 +144,8 @@ private:
     void setupSearch();      // Unit1_search.cpp
     void setupFiles();       // Unit1_files.cpp
     void setupRecovery();    // Unit1_recovery.cpp
-    void snapshotForRecovery();
+    void resetRecovery();
+    void noteEditForRecovery(int from, int removed, int added);
     bool restoreFrom(const QString &file);
     void watchDocument();
     void reloadDocument();
@@ -163,6 +169,10 @@ private:
     std::unique_ptr<recovery::Writer> m_recovery;
     QTimer *m_recoveryIdle = nullptr;     // after a pause in editing
     QTimer *m_recoveryDeadline = nullptr; // at the latest, however long editing goes on
+    QList<recovery::Edit> m_recoveryEdits; // since the last pause
+    qint64 m_recoveryEditChars = 0;
+    bool m_recoveryStarted = false;   // this document's file has its base
+    bool m_recoveryNeedsCopy = false; // the base must be a copy of the text
 };
 
 extern TForm1 *Form1;

@@ -58,6 +58,7 @@ void TForm1::OpenDocument(const QString &path)
     m_diskGoneTold = false;
     updateCaption();
     watchDocument();
+    resetRecovery();
     offerRecovery(recovery::keyFor(path));
 }
 
@@ -86,6 +87,7 @@ bool TForm1::saveDocument(const QString &path)
     m_diskGoneTold = false;
     RichEdit1->document()->setModified(false);
     watchDocument();
+    resetRecovery();
     return true;
 }
 
@@ -103,6 +105,7 @@ void TForm1::reloadDocument()
     m_diskToldOf = {};
     m_diskGoneTold = false;
     watchDocument();
+    resetRecovery();
 }
 
 void TForm1::checkDiskChange()
@@ -118,6 +121,9 @@ void TForm1::checkDiskChange()
     const fileio::DiskState state = fileio::compare(FileName, m_diskStamp);
     if (state == fileio::DiskState::Same)
         return;
+    // The file on disk no longer is the text the recovery file builds on.
+    m_recoveryNeedsCopy = true;
+    m_recoveryStarted = false;
     if (state == fileio::DiskState::Missing) {
         if (!m_diskGoneTold) {
             m_diskGoneTold = true;

@@ -3,9 +3,13 @@
 #include "controls/dialogs.h"
 #include "controls/editor.h"
 #include "controls/errorreport.h"
+#include "core/document.h"
 
 #include <QFileInfo>
+#include <QTextBlock>
 #include <QTimer>
+
+#include <utility>
 
 namespace {
 
@@ -14,6 +18,10 @@ namespace {
 // of a large text costs tens of milliseconds, so it is taken in pauses.
 constexpr int kIdleMs = 1000;
 constexpr int kDeadlineMs = 30000;
+// Edits larger than this, or more than this many characters of edits
+// between two pauses, are kept as a copy of the whole text instead.
+constexpr int kMaxEditChars = 1 << 16;
+constexpr qint64 kMaxPendingChars = 1 << 20;
 
 } // namespace
 
@@ -30,21 +38,71 @@ void TForm1::setupRecovery()
     connect(m_recoveryDeadline, &QTimer::timeout, this, [this] { snapshotForRecovery(); });
 
     QTextDocument *doc = RichEdit1->document();
-    connect(doc, &QTextDocument::contentsChanged, this, [this] {
-        if (!RichEdit1->document()->isModified())
-            return;
-        m_recoveryIdle->start();
-        if (!m_recoveryDeadline->isActive())
-            m_recoveryDeadline->start();
+    connect(doc, &QTextDocument::contentsChange, this, [this](int from, int removed, int added) {
+        noteEditForRecovery(from, removed, added);
     });
     // Saved, or undone back to the saved text: nothing left to recover.
     connect(doc, &QTextDocument::modificationChanged, this, [this](bool modified) {
-        if (modified)
-            return;
-        m_recoveryIdle->stop();
-        m_recoveryDeadline->stop();
-        m_recovery->remove();
+        if (!modified)
+            resetRecovery();
     });
+    resetRecovery();
+}
+
+void TForm1::resetRecovery()
+{
+    m_recoveryIdle->stop();
+    m_recoveryDeadline->stop();
+    m_recoveryEdits.clear();
+    m_recoveryEditChars = 0;
+    m_recoveryStarted = false;
+    // The unmodified text is the file as read or saved, or an empty document;
+    // after a change on disk that the editor kept away from, it is neither.
+    m_recoveryNeedsCopy = (!m_diskStamp.valid && !FileName.isEmpty()) || m_diskToldOf.valid || m_diskGoneTold;
+    m_recovery->remove();
+}
+
+void TForm1::noteEditForRecovery(int from, int removed, int added)
+{
+    QTextDocument *doc = RichEdit1->document();
+    // The document's last, implicit paragraph end is not text; Qt counts it
+    // in some changes at the end.
+    const int length = doc->characterCount() - 1;
+    if (from + added > length) {
+        const int over = from + added - length;
+        added -= over;
+        removed = qMax(0, removed - over);
+    }
+    if (m_recoveryNeedsCopy || added > kMaxEditChars || m_recoveryEditChars > kMaxPendingChars) {
+        // A large change is kept as a copy of the whole text at the next pause.
+        m_recoveryNeedsCopy = true;
+        m_recoveryEdits.clear();
+        m_recoveryEditChars = 0;
+    } else {
+        QString inserted;
+        if (added > 0) {
+            QTextCursor c(doc);
+            c.setPosition(from);
+            c.setPosition(from + added, QTextCursor::KeepAnchor);
+            inserted = c.selectedText();
+        }
+        // Typing and erasing at the end of the last edit extend it.
+        recovery::Edit *last = m_recoveryEdits.isEmpty() ? nullptr : &m_recoveryEdits.last();
+        const qint64 lastEnd = last ? last->position + last->inserted.size() : -1;
+        if (last && removed == 0 && from == lastEnd) {
+            last->inserted += inserted;
+        } else if (last && added == 0 && removed <= last->inserted.size() && from + removed == lastEnd) {
+            last->inserted.chop(removed);
+        } else {
+            m_recoveryEdits.append({from, removed, inserted});
+        }
+        m_recoveryEditChars += inserted.size() + 1;
+    }
+    if (!doc->isModified())
+        return;
+    m_recoveryIdle->start();
+    if (!m_recoveryDeadline->isActive())
+        m_recoveryDeadline->start();
 }
 
 void TForm1::snapshotForRecovery()
@@ -53,8 +111,40 @@ void TForm1::snapshotForRecovery()
     m_recoveryDeadline->stop();
     if (!RichEdit1->document()->isModified() || !m_recovery->usable())
         return;
-    // Only the copy is made here; conversion and writing run on the writer's thread.
-    m_recovery->write(FileName, RichEdit1->document()->toRawText());
+    if (m_recovery->takeLost()) {
+        m_recoveryNeedsCopy = true;
+        m_recoveryStarted = false;
+    }
+    if (m_recoveryNeedsCopy) {
+        // The copy is taken here; converting and writing it runs on the writer's thread.
+        recovery::Base base;
+        base.kind = recovery::Base::Kind::Copy;
+        base.copy = RichEdit1->document()->toRawText();
+        m_recovery->start(FileName, std::move(base));
+        m_recoveryNeedsCopy = false;
+        m_recoveryStarted = true;
+        m_recoveryEdits.clear();
+        m_recoveryEditChars = 0;
+        return;
+    }
+    if (!m_recoveryStarted) {
+        recovery::Base base;
+        if (m_diskStamp.valid && !FileName.isEmpty()) {
+            base.kind = recovery::Base::Kind::File;
+            base.fileSize = m_diskStamp.size;
+            base.fileSha1 = m_diskStamp.digest;
+        }
+        m_recovery->start(FileName, std::move(base));
+        m_recoveryStarted = true;
+    }
+    m_recovery->append(std::exchange(m_recoveryEdits, {}));
+    m_recoveryEditChars = 0;
+}
+
+QString TForm1::recoveryFile()
+{
+    m_recovery->flush();
+    return m_recovery->currentFile();
 }
 
 bool TForm1::confirmDiscard()
@@ -68,9 +158,7 @@ bool TForm1::confirmDiscard()
     if (answer == 0)
         return saveCommand();
     if (answer == 1) {
-        m_recoveryIdle->stop();
-        m_recoveryDeadline->stop();
-        m_recovery->remove();
+        resetRecovery();
         return true;
     }
     return false;
@@ -79,7 +167,7 @@ bool TForm1::confirmDiscard()
 bool TForm1::restoreFrom(const QString &file)
 {
     QString reason;
-    const std::optional<recovery::Content> content = recovery::take(file, &reason);
+    const std::optional<recovery::Content> content = recovery::take(file, &document::fromBytes, &reason);
     if (!content) {
         showError(QStringLiteral("Файл восстановления «%1» не прочитан (%2) и отложен в сторону.")
                       .arg(file, reason));
@@ -89,8 +177,9 @@ bool TForm1::restoreFrom(const QString &file)
     RichEdit1->replaceAllText(content->text, 0);
     RichEdit1->setSelStart(0);
     recovery::discard(file);
-    // Written again by this copy from now on.
-    m_recovery->write(FileName, RichEdit1->document()->toRawText());
+    // Kept by this copy from now on, starting from a full copy.
+    m_recoveryNeedsCopy = true;
+    snapshotForRecovery();
     return true;
 }
 
@@ -120,7 +209,7 @@ void TForm1::offerOrphanRecovery()
     const QString file = files.first();
     QString reason;
     // The document it belongs to (gone from disk) or none: read it once to name it.
-    const std::optional<recovery::Content> content = recovery::take(file, &reason);
+    const std::optional<recovery::Content> content = recovery::take(file, &document::fromBytes, &reason);
     if (!content) {
         showError(QStringLiteral("Файл восстановления «%1» не прочитан (%2) и отложен в сторону.")
                       .arg(file, reason));

@@ -4,9 +4,11 @@
 #include "fakedialogs.h"
 #include "controls/editor.h"
 #include "core/document.h"
+#include "core/recovery.h"
 #include "startup.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -19,6 +21,7 @@
 #include <memory>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -322,6 +325,58 @@ private slots:
         QCOMPARE(testfiles::read("doc.txt"), onDisk);
         if (!goesOn)
             QVERIFY(e->document()->isModified());
+    }
+
+    void recoveryFileFollowsEveryKindOfEdit_data()
+    {
+        QTest::addColumn<bool>("named");
+        QTest::newRow("untitled") << false;
+        QTest::newRow("document on disk") << true;
+    }
+    void recoveryFileFollowsEveryKindOfEdit()
+    {
+        QFETCH(bool, named);
+        qputenv("XDG_STATE_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("state"))));
+        testfiles::write("doc.txt", "first\r\nsecond\r\n");
+        start(named ? QStringList{QStringLiteral("doc.txt")} : QStringList());
+        Editor *e = Form1->RichEdit1;
+        auto rebuilt = [&] {
+            Form1->snapshotForRecovery();
+            const QString file = Form1->recoveryFile();
+            QString reason;
+            const auto c = recovery::decode(testfiles::read(file), ::getuid(), &document::fromBytes, &reason);
+            return c ? c->text : QStringLiteral("<%1: %2>").arg(file, reason);
+        };
+        e->moveCursor(QTextCursor::End);
+        QTest::keyClicks(e, "abc");
+        QTest::keyClick(e, Qt::Key_Return);
+        QTest::keyClicks(e, "de");
+        QTest::keyClick(e, Qt::Key_Backspace);
+        QCOMPARE(rebuilt(), e->text());
+        e->moveCursor(QTextCursor::Start);
+        QTest::keyClick(e, Qt::Key_Delete);
+        QTest::keyClicks(e, "Z");
+        QGuiApplication::clipboard()->setText(QStringLiteral("pasted\r\nlines\n"));
+        e->paste();
+        QCOMPARE(rebuilt(), e->text());
+        e->undoStep();
+        e->undoStep();
+        e->redo();
+        QCOMPARE(rebuilt(), e->text());
+        Form1->Pokazat_help(); // a whole-text change
+        QCOMPARE(rebuilt(), e->text());
+        e->moveCursor(QTextCursor::End);
+        QTest::keyClicks(e, "tail");
+        e->select(2, 5);
+        QTest::keyClicks(e, "sel");
+        QCOMPARE(rebuilt(), e->text());
+        // Saved: no recovery file is left.
+        if (named)
+            Form1->N2Click();
+        else
+            e->document()->setModified(false);
+        QCOMPARE(Form1->recoveryFile(), QString());
+        QCOMPARE(QDir(m_dir.filePath(QStringLiteral("state/zarvo"))).entryList(QDir::Files), QStringList());
     }
 
     void noEditsNoQuestion()
