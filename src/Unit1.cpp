@@ -11,7 +11,7 @@
 #include "controls/suggestionlist.h"
 #include "core/altlayout.h"
 #include "core/helptext.h"
-#include "platform/keyboard.h"
+#include "core/keyboard.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -100,14 +100,17 @@ void TForm1::FormCreate(const QStringList &arguments)
         readSettings();
         applyFontToList();
         Form2 = new TForm2(this);
+        Form2->setDictionaryLoader([this](const QString &path) { LoadDictionary(path); });
         loadStoredDictionary();
         if (arguments.size() > 1)
             OpenDocument(arguments.at(1));
         else
             offerOrphanRecovery();
     });
-    if (!Form2)
+    if (!Form2) {
         Form2 = new TForm2(this);
+        Form2->setDictionaryLoader([this](const QString &path) { LoadDictionary(path); });
+    }
 }
 
 void TForm1::FormDestroy()

@@ -3,6 +3,7 @@
 #include "core/fileio.h"
 #include "core/fontdescription.h"
 #include "core/recovery.h"
+#include "core/search.h"
 #include "core/shiftstate.h"
 #include "core/wordlist.h"
 
@@ -109,7 +110,8 @@ public:
     void Memo1KeyDown(quint16 &key, TShiftState shift);
 
     // Search panel and replace (Unit1_search.cpp).
-    void DoFind(int key);
+    // Finds as the search panel says and paints the field; returns what happened.
+    search::Outcome DoFind(int key);
     void Panel2Click();
     void Edit1KeyDown(quint16 &key, TShiftState shift);
     void Edit1KeyUp(quint16 &key, TShiftState shift);
@@ -150,6 +152,7 @@ private:
     void watchDocument();
     void reloadDocument();
     bool searchEventFilter(QObject *watched, QEvent *event); // Unit1_search.cpp
+    search::Outcome findFromDialog();
     void updateCaption();
     void fitSearchPanel();
 

@@ -7,7 +7,7 @@
 #include "controls/searchedit.h"
 #include "core/altlayout.h"
 #include "core/search.h"
-#include "platform/keyboard.h"
+#include "core/keyboard.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -98,12 +98,6 @@ void paintOutcome(QWidget *field, quint32 windowsColor)
     field->setPalette(p);
 }
 
-bool showsNotFound(const QWidget *field)
-{
-    return field->palette().color(QPalette::Active, QPalette::Base)
-           == fromWindowsColor(search::NotFoundColor);
-}
-
 // Hides the panel; a focus inside it goes back to the editor.
 void hidePanel(QFrame *panel, QWidget *editor)
 {
@@ -115,12 +109,13 @@ void hidePanel(QFrame *panel, QWidget *editor)
 
 } // namespace
 
-void TForm1::DoFind(int key)
+search::Outcome TForm1::DoFind(int key)
 {
     EditorTarget target(RichEdit1);
     const search::Outcome outcome =
         search::doFind(target, Edit1->text(), key, panelOptions(CheckBox1, CheckBox2));
     paintOutcome(Edit1, search::outcomeColor(outcome));
+    return outcome;
 }
 
 void TForm1::N7Click()
@@ -168,18 +163,22 @@ void TForm1::CheckBox1Click()
 
 void TForm1::ReplaceDialog1Find()
 {
+    findFromDialog();
+}
+
+search::Outcome TForm1::findFromDialog()
+{
     // Only the states change: no click, no focus move.
     CheckBox1->setChecked(ReplaceDialog1->wholeWord());
     CheckBox2->setChecked(ReplaceDialog1->matchCase());
     Edit1->setText(ReplaceDialog1->findText());
-    DoFind(search::FindNextKey);
+    return DoFind(search::FindNextKey);
 }
 
 void TForm1::ReplaceDialog1Replace()
 {
     if (ReplaceDialog1->action() != ReplaceDialog::Action::ReplaceAll) {
-        ReplaceDialog1Find();
-        if (showsNotFound(Edit1))
+        if (findFromDialog() == search::Outcome::NotFound)
             return;
         RichEdit1->replaceSelection(ReplaceDialog1->replaceText());
         return;

@@ -6,6 +6,7 @@
 #include "controls/errorreport.h"
 #include "controls/suggestionlist.h"
 #include "core/cp1251.h"
+#include "core/delimiters.h"
 #include "core/dictionaryfile.h"
 #include "core/error.h"
 #include "core/suggestionmodel.h"
@@ -44,13 +45,10 @@ void TForm1::kursor_pomenalsa()
     const int column = RichEdit1->caretColumn();
     if (column <= 0)
         return;
-    const QString part = RichEdit1->line(RichEdit1->caretLine()).left(column);
-    qsizetype start = part.size();
-    while (start > 0 && !IsDelimiter(part.at(start - 1)))
-        --start;
-    if (start == part.size())
-        return;
-    UpdateSuggestions(part.mid(start));
+    const QString line = RichEdit1->line(RichEdit1->caretLine());
+    const QStringView word = wordLeftOf(line, column, &IsDelimiter);
+    if (!word.isEmpty())
+        UpdateSuggestions(word.toString());
 }
 
 void TForm1::UpdateSuggestions(const QString &word)

@@ -1,7 +1,6 @@
 #include "Unit2.h"
 #include "ui_Form2.h"
 
-#include "Unit1.h"
 #include "Unit3.h"
 #include "Unit4.h"
 #include "controls/dialogs.h"
@@ -134,8 +133,8 @@ void TForm2::Button4Click()
         return;
     }
     // A damaged dictionary throws: the path is not recorded and the window stays.
-    if (Form1)
-        Form1->LoadDictionary(path);
+    if (m_loadDictionary)
+        m_loadDictionary(path);
     DicPath = path;
     hide();
 }

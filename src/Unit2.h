@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QWidget>
 
 class QFrame;
@@ -52,6 +54,11 @@ public:
     // IsDelimiter's answer for the field's current text.
     bool isDelimiter(QChar c);
 
+    // What selecting a dictionary does with it (the main window's
+    // LoadDictionary); this window knows nothing of the main window.
+    using DictionaryLoader = std::function<void(const QString &path)>;
+    void setDictionaryLoader(DictionaryLoader loader) { m_loadDictionary = std::move(loader); }
+
 protected:
     void showEvent(QShowEvent *event) override;
 
@@ -61,6 +68,7 @@ private:
 
     Ui::TForm2 *ui;
     QString m_lastChosen; // the open-file dialog opens on the file chosen last
+    DictionaryLoader m_loadDictionary;
     struct DelimiterCache;
     DelimiterCache *m_delimiters;
 };

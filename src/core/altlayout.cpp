@@ -1,6 +1,6 @@
 #include "core/altlayout.h"
 
-#include "platform/keyboard.h"
+#include "core/keyboard.h"
 
 namespace altlayout {
 

@@ -55,3 +55,12 @@ bool CachedDelimiterSet::contains(const QString &notation, QChar c)
     }
     return m_set.contains(c);
 }
+
+QStringView wordLeftOf(QStringView line, qsizetype column, const std::function<bool(QChar)> &isDelimiter)
+{
+    column = qBound(qsizetype(0), column, line.size());
+    qsizetype start = column;
+    while (start > 0 && !isDelimiter(line.at(start - 1)))
+        --start;
+    return line.sliced(start, column - start);
+}

@@ -3,6 +3,13 @@
 #include <QString>
 
 #include <array>
+#include <functional>
+
+// The word left of a position in a line: the characters before `column`
+// back to the nearest delimiter. Empty when the column is at the line's start
+// or a delimiter stands just left of it. `isDelimiter` is asked for each
+// character, so it may read a delimiter specification that is being edited.
+QStringView wordLeftOf(QStringView line, qsizetype column, const std::function<bool(QChar)> &isDelimiter);
 
 // The delimiter specification: characters that separate words, written with
 // the escapes "^p" (carriage return), "^t" (tab), "^x" (x itself) and a final

@@ -1,4 +1,4 @@
-#include "platform/keyboard.h"
+#include "core/keyboard.h"
 
 namespace {
 
@@ -11,9 +11,6 @@ public:
 };
 
 FallbackKeyboard g_fallback;
-Keyboard *g_keyboard = &g_fallback;
-
 } // namespace
 
-Keyboard &Keyboard::current() { return *g_keyboard; }
-void Keyboard::install(Keyboard *keyboard) { g_keyboard = keyboard ? keyboard : &g_fallback; }
+Keyboard &Keyboard::current() { return installed() ? *installed() : g_fallback; }

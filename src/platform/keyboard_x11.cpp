@@ -1,4 +1,4 @@
-#include "platform/keyboard.h"
+#include "core/keyboard.h"
 #include "platform/xkblayout.h"
 
 #include <QGuiApplication>
@@ -89,9 +89,6 @@ private:
 };
 
 X11Keyboard g_x11;
-Keyboard *g_keyboard = &g_x11;
-
 } // namespace
 
-Keyboard &Keyboard::current() { return *g_keyboard; }
-void Keyboard::install(Keyboard *keyboard) { g_keyboard = keyboard ? keyboard : &g_x11; }
+Keyboard &Keyboard::current() { return installed() ? *installed() : g_x11; }

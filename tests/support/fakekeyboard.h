@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/keyboard.h"
+#include "core/keyboard.h"
 
 // A keyboard whose layout and Caps Lock the test sets, counting how often the
 // program asks. Installs itself for its lifetime:

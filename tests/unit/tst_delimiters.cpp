@@ -67,6 +67,39 @@ private slots:
         QCOMPARE(cached.contains(notation, c), delimiter);
     }
 
+    void wordLeftOfTheCaret_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("word");
+        QTest::newRow("whole word") << "one two" << 7 << "two";
+        QTest::newRow("mid-word: the left part") << "whoever" << 2 << "wh";
+        QTest::newRow("after a delimiter") << "one " << 4 << "";
+        QTest::newRow("line start") << "one" << 0 << "";
+        QTest::newRow("Russian after punctuation") << u"да,при"_qs << 6 << u"при"_qs;
+        QTest::newRow("column past the end") << "ab" << 9 << "ab";
+        QTest::newRow("tab delimits") << "a\tbc" << 4 << "bc";
+    }
+    void wordLeftOfTheCaret()
+    {
+        QFETCH(QString, line);
+        QFETCH(int, column);
+        QFETCH(QString, word);
+        const DelimiterSet set(defaultDelimiterSpec());
+        QCOMPARE(wordLeftOf(line, column, [&](QChar c) { return set.contains(c); }).toString(), word);
+    }
+
+    void wordLeftOfAsksTheCurrentSpecification()
+    {
+        // The specification may change between two calls; nothing is kept.
+        QString spec = QStringLiteral("-");
+        CachedDelimiterSet cache;
+        const auto isDelimiter = [&](QChar c) { return cache.contains(spec, c); };
+        QCOMPARE(wordLeftOf(u"a-b c", 5, isDelimiter).toString(), QStringLiteral("b c"));
+        spec = QStringLiteral(" ");
+        QCOMPARE(wordLeftOf(u"a-b c", 5, isDelimiter).toString(), QStringLiteral("c"));
+    }
+
     void defaultHasTwentyTwoCharacters()
     {
         QCOMPARE(defaultDelimiterSpec().size(), 22);

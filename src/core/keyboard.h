@@ -2,7 +2,9 @@
 
 #include <QString>
 
-// What the alternate-layout typing asks of the platform's keyboard.
+// What the alternate-layout typing asks of the platform's keyboard. The
+// interface lives here, below everything that uses it; the platform layer
+// implements it (and current()/install()), tests put in a fake.
 class Keyboard
 {
 public:
@@ -12,8 +14,10 @@ public:
     // The Caps Lock toggle.
     virtual bool capsLockOn() = 0;
 
-    // The platform's keyboard, or the one installed by install().
+    // The platform's keyboard, or the one installed by install(). Defined
+    // by the platform layer.
     static Keyboard &current();
     // Replaces the keyboard (tests); null puts the platform's back.
     static void install(Keyboard *keyboard);
+    static Keyboard *installed();
 };

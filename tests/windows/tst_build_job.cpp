@@ -1,4 +1,4 @@
-#include "../windows/tst_build_fake.h"
+#include "tst_build_fake.h"
 
 #include "Unit3.h"
 #include "Unit4.h"
@@ -6,11 +6,17 @@
 #include "core/error.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
 #include <climits>
 #include <system_error>
+
+#include <brenvik.h>
+#include <sys/mount.h>
 
 namespace {
 
@@ -62,6 +68,37 @@ class TestBuildJob : public QObject
     }
 
 private slots:
+    void fullDiskKeepsTheDictionary()
+    {
+        // A build onto a full file system fails and leaves the old dictionary
+        // byte for byte, with no temporary file beside it.
+        QTemporaryDir dir;
+        const QString mount = dir.filePath(QStringLiteral("tmpfs"));
+        QDir().mkpath(mount);
+        if (::mount("tmpfs", QFile::encodeName(mount).constData(), "tmpfs", 0, "size=128k") != 0)
+            QSKIP("mounting a small file system needs the superuser");
+        struct Unmount { QString at; ~Unmount() { ::umount(QFile::encodeName(at).constData()); } } unmount{mount};
+        const QString dic = mount + QStringLiteral("/d.slo"), source = dir.filePath(QStringLiteral("s.txt"));
+        const QByteArray old = " \r\n1 old\r\n";
+        { QFile f(dic); QVERIFY(f.open(QIODevice::WriteOnly)); f.write(old); }
+        { QFile f(source); QVERIFY(f.open(QIODevice::WriteOnly)); f.write(QByteArray("word another word ").repeated(4000)); }
+        {
+            QFile filler(mount + QStringLiteral("/filler"));
+            QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+            const QByteArray block(4096, 'f');
+            while (filler.write(block) > 0) {
+            }
+            while (filler.write("f", 1) > 0) {
+            }
+        }
+        QVERIFY(createdicdll(QFile::encodeName(source).constData(), QFile::encodeName(dic).constData(), " ", 0,
+                             nullptr, nullptr) != BRENVIK_OK);
+        QFile f(dic);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), old);
+        QCOMPARE(QDir(mount).entryList(QDir::Files | QDir::Hidden), (QStringList{"d.slo", "filler"}));
+    }
+
     void init()
     {
         m_log.clear();
