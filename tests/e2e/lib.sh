@@ -10,33 +10,46 @@ export XDG_STATE_HOME="$WORK/state"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# start_zarvo [ARGS...]: starts the program in $WORK and waits for its window.
+# start_zarvo [ARGS...]: starts the program in $WORK and waits until its
+# window is shown and has the keyboard focus.
 start_zarvo() {
   "$ZARVO_BIN/zarvo" "$@" >"$WORK/zarvo.log" 2>&1 &
   ZARVO_PID=$!
-  for _ in $(seq 1 100); do
-    WID=$(xdotool search --pid "$ZARVO_PID" --onlyvisible --class zarvo 2>/dev/null | head -n 1 || true)
-    [ -n "$WID" ] && break
-    sleep 0.1
-  done
-  [ -n "${WID:-}" ] || { cat "$WORK/zarvo.log" >&2; fail "no window"; }
-  xdotool windowactivate --sync "$WID" 2>/dev/null || xdotool windowfocus --sync "$WID" || true
-  sleep 0.3
+  wait_for 10 main_window_shown || { cat "$WORK/zarvo.log" >&2; fail "no window"; }
+  focus_main
+}
+
+main_window_shown() {
+  WID=$(xdotool search --all --pid "$ZARVO_PID" --onlyvisible --class zarvo 2>/dev/null | head -n 1 || true)
+  [ -n "$WID" ]
+}
+
+# focus_main: gives the main window the keyboard focus (Xvfb has no window
+# manager to do it) and waits until it has it.
+focus_main() {
+  xdotool windowactivate --sync "$WID" 2>/dev/null || xdotool windowfocus --sync "$WID" 2>/dev/null || true
+  wait_for 3 has_focus "$WID" || true
+}
+has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
+# has_focus_in TITLE: a visible window of ours with that title has the keyboard.
+has_focus_in() {
+  local w
+  w=$(xdotool search --all --pid "$ZARVO_PID" --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1 || true)
+  [ -n "$w" ] && has_focus "$w"
 }
 
 window_title() { xdotool getwindowname "$WID"; }
 
-# key NAME...: presses keys by keysym name (Latin only).
-key() { xdotool key --delay 30 "$@"; sleep 0.1; }
-type_text() { xdotool type --delay 40 "$1"; sleep 0.2; }
+# key NAME...: presses keys by keysym name (Latin only). X delivers the
+# program's events in order, so no wait is needed here: a check that follows
+# waits for its own sign (saved_as, wait_for).
+key() { xdotool key --delay 30 "$@"; }
+type_text() { xdotool type --delay 40 "$1"; }
 
 # wait_exit: waits for the program to end.
 wait_exit() {
-  for _ in $(seq 1 100); do
-    kill -0 "$ZARVO_PID" 2>/dev/null || { wait "$ZARVO_PID" || true; return 0; }
-    sleep 0.1
-  done
-  fail "program did not exit"
+  wait_for 10 bash -c "! kill -0 $ZARVO_PID 2>/dev/null" || fail "program did not exit"
+  wait "$ZARVO_PID" || true
 }
 
 # expect_bytes FILE HEX: compares a file's bytes with the given hex string.
@@ -48,7 +61,18 @@ expect_bytes() {
 
 # xkeys CMD...: raw X keycodes and XKB locks through the XTEST helper
 # (xkeys chord 64+24 = Alt+Q whatever the layout; xkeys group 1; xkeys caps on).
-xkeys() { "$ZARVO_BIN/xkeys" "$@"; sleep 0.15; }
+xkeys() { "$ZARVO_BIN/xkeys" "$@"; }
+
+# settle FILE: a barrier. F2 saves FILE; once its modification time has
+# moved, the program has handled every key sent before. Needed before a
+# change the program reads at the time it handles a key (the XKB group).
+settle() {
+  local before
+  before=$(stat -c %.9Y "$1" 2>/dev/null || echo 0)
+  key F2
+  wait_for 5 mtime_moved "$1" "$before" || fail "the program did not save $1"
+}
+mtime_moved() { [ "$(stat -c %.9Y "$1" 2>/dev/null || echo 0)" != "$2" ]; }
 
 # hex TEXT...: the bytes of printf-style TEXT as expect_bytes wants them.
 hex() { printf "$@" | od -An -v -tx1 | tr -d ' \n'; }

@@ -7,26 +7,30 @@ ALT=64 SHIFT=50 CTRL=37 Q=24 A=38 W=25
 setxkbmap -layout us,ru -option ""
 : > t.txt
 start_zarvo t.txt
-xkeys group 0
-xkeys caps off
 
-save_expect() { key F2; sleep 0.4; expect_bytes t.txt "$1"; }
+save_expect() { saved_as t.txt "$1"; }
+# The program asks for the layout when it handles a key: every key sent
+# before a group change must be handled first.
+group() { settle t.txt; xkeys group "$1"; }
+caps() { settle t.txt; xkeys caps "$1"; }
+group 0
+caps off
 
 # US layout active: Russian letters, Shift and Caps Lock each flip the case.
 xkeys chord $ALT+$Q $SHIFT+$ALT+$Q
 save_expect "$(hex '\xe9\xc9')"                       # "йЙ"
-xkeys caps on
+caps on
 xkeys chord $ALT+$Q $SHIFT+$ALT+$Q
-xkeys caps off
+caps off
 save_expect "$(hex '\xe9\xc9\xc9\xe9')"               # "йЙЙй"
 
 # Russian layout active: the US letters.
-xkeys group 1
+group 1
 xkeys chord $ALT+$Q $SHIFT+$ALT+$W
-xkeys caps on
+caps on
 xkeys chord $ALT+$Q
-xkeys caps off
-xkeys group 0
+caps off
+group 0
 save_expect "$(hex '\xe9\xc9\xc9\xe9qWQ')"
 
 # Alt pressed and released alone leaves the focus in the editor; Ctrl+Alt+Q
@@ -37,8 +41,8 @@ xkeys chord $CTRL+$ALT+$Q
 save_expect "$(hex '\xe9\xc9\xc9\xe9qWQa')"
 
 # Another English layout is not the US one.
+settle t.txt
 setxkbmap -layout gb -option ""
-sleep 0.3
 xkeys chord $ALT+$Q
 save_expect "$(hex '\xe9\xc9\xc9\xe9qWQaq')"
 

@@ -29,7 +29,16 @@ done | iconv -f UTF-8 -t CP1251 -c > chunk.txt
 rm chunk.txt
 printf 'one\r\n' > doc.txt
 
-click_at() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.2; }
+click_at() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
+# click_menu X Y: clicks a menu bar title and waits for its menu to show.
+click_menu() {
+  local before
+  before=$(visible_count)
+  click_at "$WID" "$1" "$2"
+  wait_for 5 bash -c "[ \$(xdotool search --all --pid $ZARVO_PID --onlyvisible --name '.*' 2>/dev/null | wc -l) -gt $before ]" \
+    || fail "the menu did not open"
+}
+visible_count() { xdotool search --all --pid "$ZARVO_PID" --onlyvisible --name '.*' 2>/dev/null | wc -l; }
 windows() { xdotool search --all --pid "$ZARVO_PID" --onlyvisible --name "^$1\$" 2>/dev/null || true; }
 find_window() {
   local w=""
@@ -74,12 +83,12 @@ PY
 # start_build: starts zarvo and a build of $NAME, returns with the progress window shown.
 start_build() {
   start_zarvo doc.txt
-  click_at "$WID" 135 9          # menu bar "Словарь"
+  click_menu 135 9               # menu bar "Словарь"
   click_at "$WID" 150 32         # its item "Словарь"
   DIC=$(find_window "Словарь")
   click_at "$DIC" 405 60         # "Создать"
   find_window "Выберите текст" >/dev/null
-  sleep 0.3
+  wait_for 5 has_focus_in "Выберите текст" || fail "the file dialog did not take the keyboard"
   xdotool type --delay 10 "$WORK/$NAME"
   xdotool key Return
   PROG=$(find_window "Процесс")
@@ -104,11 +113,10 @@ quit_now() {
 # A paused job: its window is closed, then the program quits.
 start_build
 click_at "$PROG" 192 84          # "Пауза"
-sleep 0.3
 [ -n "$(windows "Процесс")" ] || fail "build finished before it could be paused"
 close_window "$PROG"
-sleep 0.5
-[ -z "$(windows "Процесс")" ] || fail "progress window did not close"
+wait_for 5 bash -c "[ -z \"\$(xdotool search --all --pid $ZARVO_PID --onlyvisible --name '^Процесс\$' 2>/dev/null)\" ]" \
+  || fail "progress window did not close"
 quit_now paused
 rm -f "$SLO_DIR/$NAME.slo"
 
@@ -116,7 +124,7 @@ rm -f "$SLO_DIR/$NAME.slo"
 start_build
 [ -n "$(windows "Процесс")" ] || fail "build finished before its window could be closed"
 close_window "$PROG"
-sleep 0.2
-[ -z "$(windows "Процесс")" ] || fail "progress window did not close"
+wait_for 5 bash -c "[ -z \"\$(xdotool search --all --pid $ZARVO_PID --onlyvisible --name '^Процесс\$' 2>/dev/null)\" ]" \
+  || fail "progress window did not close"
 quit_now running
 echo "build quit e2e passed"

@@ -10,9 +10,7 @@ key ctrl+End
 type_text "Hi there"
 key Return
 type_text "x"
-key F2
-sleep 0.5
-expect_bytes some.txt "$(printf 'one\r\n\xe4\xe2\xe0\r\nHi there\r\nx' | od -An -v -tx1 | tr -d ' \n')"
+saved_as some.txt "$(hex 'one\r\n\xe4\xe2\xe0\r\nHi there\r\nx')"
 
 key F10
 wait_exit

@@ -58,7 +58,8 @@ printf '' | xclip -selection clipboard -i
 key ctrl+v
 saved_as doc.txt "$(hex 'Z')"
 convert -size 4x4 xc:red png:- | xclip -selection clipboard -t image/png -i
-sleep 0.2
+clipboard_has_image() { xclip -o -selection clipboard -t TARGETS 2>/dev/null | grep -q image/png; }
+wait_for 5 clipboard_has_image || fail "xclip did not take the clipboard"
 key ctrl+v
 saved_as doc.txt "$(hex 'Z')"
 kill -0 "$ZARVO_PID" || fail "the program died on paste"

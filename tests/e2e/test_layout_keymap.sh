@@ -14,6 +14,7 @@ start_zarvo t.txt
 xkeys group 0
 xkeys caps off
 xkeys chord $ALT+$Q
+settle t.txt
 xkeys group 1
 xkeys chord $ALT+$Q
 saved_as t.txt "$(hex 'q\xe9')"
@@ -23,6 +24,7 @@ saved_as t.txt "$(hex 'q\xe9')"
 setxkbmap -layout us,ru -print | xkbcomp - "$DISPLAY" 2>/dev/null
 xkeys group 0
 xkeys chord $ALT+$Q
+settle t.txt
 xkeys group 1
 xkeys chord $ALT+$Q
 saved_as t.txt "$(hex 'q\xe9\xe9q')"
@@ -37,6 +39,7 @@ xprop -root _XKB_RULES_NAMES | grep -q '"us", ""' || fail "rules property change
 start_zarvo t.txt
 xkeys group 0
 xkeys chord $ALT+$Q
+settle t.txt
 xkeys group 1
 xkeys chord $ALT+$Q
 saved_as t.txt "$(hex 'q\xe9')"

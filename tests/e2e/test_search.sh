@@ -11,18 +11,15 @@ key Escape           # hides the panel, back to the editor
 type_text "X"        # replaces the selected occurrence
 
 key F4
-sleep 0.5
+wait_for 5 has_focus_in "Замена" || fail "the replace dialog did not take the keyboard"
 type_text "cat"      # find text
 key Tab
 type_text "cow"      # replace text
 key Tab Tab Tab Tab Tab   # whole word, match case, Find Next, Replace, Replace All
 key space
-sleep 0.3
 key Escape           # closes the dialog and gives the keyboard back to the main window
-sleep 0.3
-key F2
-sleep 0.5
-expect_bytes doc.txt "$(printf 'cow X cow\r\nconcow\r\n' | od -An -v -tx1 | tr -d ' \n')"
+wait_for 5 has_focus "$WID" || focus_main
+saved_as doc.txt "$(hex 'cow X cow\r\nconcow\r\n')"
 
 # One Ctrl+Z takes the whole Replace All back; Ctrl+Y does it again.
 key ctrl+z

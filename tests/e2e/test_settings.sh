@@ -10,7 +10,8 @@ eval "$(xdotool getwindowgeometry --shell "$WID")"
 
 xdotool windowmove --sync "$WID" 100 80 || xdotool windowmove "$WID" 100 80
 xdotool windowsize --sync "$WID" 640 480 || xdotool windowsize "$WID" 640 480
-sleep 0.5
+# The move and the resize reach the program before the F10 that follows: X
+# delivers its events in order.
 key F10
 wait_exit
 

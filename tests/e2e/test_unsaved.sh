@@ -72,7 +72,7 @@ printf 'other\r\n' > other.txt
 start_zarvo doc.txt
 type_text "Y"
 key F5
-sleep 0.5              # the open dialog: type the name and confirm
+wait_for 5 has_focus_in "Открыть файл" || fail "the open dialog did not take the keyboard"
 xdotool type --delay 40 "$WORK/other.txt"
 key Return
 answer Escape          # cancel: the edited document stays
@@ -86,7 +86,7 @@ wait_for 5 bash -c "! kill -0 $ZARVO_PID 2>/dev/null" || fail "F10 did not exit"
 start_zarvo doc.txt
 key ctrl+End
 type_text "lost?"
-sleep 3
+sleep 3                # the subject of the test: killed 3 s after the last key
 ls "$XDG_STATE_HOME"/zarvo/*.recovery >/dev/null 2>&1 || fail "no recovery file 3 s after the last key"
 kill -9 "$ZARVO_PID"
 wait "$ZARVO_PID" 2>/dev/null || true

@@ -118,8 +118,6 @@ private slots:
 
     void fullDeviceFails()
     {
-        if (!QFile::exists("/dev/full"))
-            QSKIP("no /dev/full");
         QVERIFY_THROWS_EXCEPTION(ZarvoError, document::write("/dev/full", QString(100000, QLatin1Char('x'))));
         QVERIFY(QFileInfo("/dev/full").exists());
     }

@@ -102,8 +102,7 @@ private slots:
         const QString badDst = m_dir.filePath(QStringLiteral("no-such-folder/big.txt.slo"));
         {
             const QByteArray t = QFile::encodeName(m_dir.filePath("probe.slo"));
-            if (createdicdll("/nonexistent", t.constData(), " ", 0, nullptr, nullptr) != BRENVIK_SOURCE_NOT_FOUND)
-                QSKIP("the library stand-in builds nothing");
+            QCOMPARE(createdicdll("/nonexistent", t.constData(), " ", 0, nullptr, nullptr), BRENVIK_SOURCE_NOT_FOUND);
         }
 
         createForms({QStringLiteral("zarvo")});
@@ -127,7 +126,7 @@ private slots:
             QCOMPARE(Form3->Button1->text(), QStringLiteral("Пауза"));
             for (int t = 0; t < 10; ++t, ++toggles) {
                 QTest::mouseClick(Form3->Button1, Qt::LeftButton);
-                QTest::qWait(3);
+                QTest::qWait(3); // toggles spread over the build's run, on purpose
             }
             if (Form3->job() && Form3->job()->paused())
                 QTest::mouseClick(Form3->Button1, Qt::LeftButton);

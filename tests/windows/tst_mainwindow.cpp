@@ -447,7 +447,7 @@ private slots:
         QCOMPARE(testfiles::read("doc.txt"), text.toLatin1().replace("\n", "\r\n"));
         QVERIFY(!Form1->RichEdit1->document()->isModified());
         // Our own save is no change by another program.
-        QTest::qWait(400);
+        Form1->checkDiskChange();
         QCOMPARE(m_fake->questions.size(), 3);
     }
 
