@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-unit test-asan test-tsan bench fuzz clean
+.PHONY: all deps build run test test-unit test-asan test-tsan bench fuzz format format-check lint clean
 
 all: build
 
@@ -34,6 +34,16 @@ bench: build
 
 fuzz: deps
 	bash scripts/fuzz.sh
+
+# The house style for lines written since it was set, and the static checks.
+format:
+	bash scripts/format.sh
+
+format-check:
+	bash scripts/format.sh check
+
+lint: build
+	bash scripts/lint.sh
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz

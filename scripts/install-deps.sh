@@ -10,7 +10,7 @@ packages=(
   xvfb xauth xdotool x11-xkb-utils x11-utils xclip imagemagick
   weston qt6-wayland
   fonts-dejavu-core
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format clang-tidy
   fortunes-ru
 )
 

@@ -188,7 +188,7 @@ void TForm1::offerRecovery(const QString &key)
     const QStringList files = recovery::leftOver(key);
     if (files.isEmpty())
         return;
-    const QString file = files.first();
+    const QString &file = files.first();
     const QString name = FileName.isEmpty() ? QStringLiteral("Без имени") : FileName;
     const QString when = QFileInfo(file).lastModified().toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
     const int answer = askUser(QStringLiteral("Найдены несохранённые изменения документа «%1» (сохранены "
@@ -206,7 +206,7 @@ void TForm1::offerOrphanRecovery()
     const QStringList files = recovery::leftOverOrphans();
     if (files.isEmpty())
         return;
-    const QString file = files.first();
+    const QString &file = files.first();
     QString reason;
     // The document it belongs to (gone from disk) or none: read it once to name it.
     const std::optional<recovery::Content> content = recovery::take(file, &document::fromBytes, &reason);

@@ -119,7 +119,7 @@ void TForm2::showEvent(QShowEvent *event)
 
 QString TForm2::runOpenDialog(const QString &title)
 {
-    const QString path = Dialogs::instance().openFile(this, title, m_lastChosen);
+    QString path = Dialogs::instance().openFile(this, title, m_lastChosen);
     if (!path.isEmpty())
         m_lastChosen = path;
     return path;

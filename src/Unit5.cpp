@@ -118,5 +118,5 @@ void TForm5::paintBevel()
 // The window has no keys of its own: Escape and Enter do not close it, only the title bar does.
 void TForm5::keyPressEvent(QKeyEvent *event)
 {
-    QWidget::keyPressEvent(event);
+    QWidget::keyPressEvent(event); // NOLINT(bugprone-parent-virtual-call): QDialog's handling is what is skipped
 }

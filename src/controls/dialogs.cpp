@@ -17,15 +17,15 @@ class QtDialogs final : public Dialogs
 public:
     QString openFile(QWidget *parent, const QString &title, const QString &initial) override
     {
-        const QString path = QFileDialog::getOpenFileName(parent, title, initial);
+        QString path = QFileDialog::getOpenFileName(parent, title, initial);
         noteCommonDialogReturn();
         return path;
     }
 
     QString saveFile(QWidget *parent, const QString &title, const QString &initial) override
     {
-        const QString path = QFileDialog::getSaveFileName(parent, title, initial, QString(), nullptr,
-                                                          QFileDialog::DontConfirmOverwrite);
+        QString path = QFileDialog::getSaveFileName(parent, title, initial, QString(), nullptr,
+                                                    QFileDialog::DontConfirmOverwrite);
         noteCommonDialogReturn();
         return path;
     }

@@ -88,7 +88,7 @@ ShellList::ShellList(QWidget *parent)
 
 QString ShellList::defaultRoot()
 {
-    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
     if (!desktop.isEmpty() && QFileInfo(desktop).isDir())
         return desktop;
     return QDir::homePath();

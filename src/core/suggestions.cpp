@@ -46,8 +46,9 @@ std::span<const quint32> SuggestionIndex::twoByteGroup(unsigned char b0, unsigne
 
 qsizetype SuggestionIndex::memoryBytes() const
 {
-    return qsizetype((m_byFirst.capacity() + m_byTwo.capacity() + m_twoStart.capacity()) * sizeof(quint32)
-                     + sizeof(m_firstStart));
+    const size_t bytes = (m_byFirst.capacity() + m_byTwo.capacity() + m_twoStart.capacity()) * sizeof(quint32)
+                         + sizeof(m_firstStart);
+    return qsizetype(bytes);
 }
 
 Matches findMatches(const WordList &words, QByteArrayView prefix)

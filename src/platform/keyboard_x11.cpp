@@ -62,7 +62,7 @@ private:
         if (atom == None)
             return {};
         char *name = XGetAtomName(dpy, atom);
-        const QString out = name ? QString::fromLatin1(name) : QString();
+        QString out = name ? QString::fromLatin1(name) : QString();
         if (name)
             XFree(name);
         return out;
