@@ -75,6 +75,7 @@ TForm1::TForm1(const QStringList &arguments, QWidget *parent)
     setupSearch();
     setupFiles();
     setupRecovery();
+    setupEncodingMenu();
     fitSearchPanel();
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
         if (s != Qt::ApplicationActive)

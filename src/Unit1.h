@@ -5,6 +5,7 @@
 #include "core/recovery.h"
 #include "core/search.h"
 #include "core/shiftstate.h"
+#include "core/textformat.h"
 #include "core/wordlist.h"
 
 #include <QMainWindow>
@@ -14,6 +15,7 @@
 class Editor;
 class QCheckBox;
 class QFileSystemWatcher;
+class QMenu;
 class QTimer;
 class QFrame;
 class QLabel;
@@ -60,6 +62,13 @@ public:
 
     // Documents (Unit1_files.cpp).
     void OpenDocument(const QString &path);
+    // Opens in the given encoding, or the one detected.
+    void openDocumentIn(const QString &path, std::optional<textformat::Encoding> encoding);
+    // The form the document is written back in (Unit1_encoding.cpp).
+    const textformat::Layout &layout() const { return m_layout; }
+    void reopenInEncoding(textformat::Encoding encoding);
+    void setSaveEncoding(textformat::Encoding encoding, bool bom);
+    void setLineEnds(textformat::LineEnd end);
     void SaveDocumentAs(const QString &path);
     // Writes the editor's text to path, asking first when the file there was
     // changed by another program since we read or wrote it. False when the
@@ -146,6 +155,8 @@ private:
     void setupSearch();      // Unit1_search.cpp
     void setupFiles();       // Unit1_files.cpp
     void setupRecovery();    // Unit1_recovery.cpp
+    void setupEncodingMenu(); // Unit1_encoding.cpp
+    void updateEncodingMenu();
     void resetRecovery();
     void noteEditForRecovery(int from, int removed, int added);
     bool restoreFrom(const QString &file);
@@ -160,6 +171,10 @@ private:
     bool m_activeBefore = false;
     bool m_returningFromOutside = false;
 
+    // The document's encoding, byte-order mark and line ends.
+    textformat::Layout m_layout;
+    bool m_encodingForced = false; // chosen by the user, not detected
+    QMenu *m_encodingMenu = nullptr;
     // What the document's file held when we last read or wrote it.
     fileio::FileStamp m_diskStamp;
     // The change on disk the user has already been told of (not asked again).

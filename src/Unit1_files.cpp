@@ -38,14 +38,20 @@ void TForm1::watchDocument()
 
 void TForm1::OpenDocument(const QString &path)
 {
+    openDocumentIn(path, std::nullopt);
+}
+
+void TForm1::openDocumentIn(const QString &path, std::optional<textformat::Encoding> encoding)
+{
     if (!QFileInfo::exists(path)) {
         showError(QStringLiteral("Файл не существует"));
         return;
     }
-    fileio::FileStamp stamp;
     RichEdit1->setSelectionChangeAttached(false);
+    document::Loaded loaded;
     try {
-        RichEdit1->setText(document::read(path, &stamp));
+        loaded = document::load(path, encoding);
+        RichEdit1->setText(loaded.text);
     } catch (...) {
         RichEdit1->setSelectionChangeAttached(true);
         throw;
@@ -53,7 +59,9 @@ void TForm1::OpenDocument(const QString &path)
     RichEdit1->setSelectionChangeAttached(true);
     RichEdit1->document()->setModified(false);
     FileName = path;
-    m_diskStamp = stamp;
+    m_layout = std::move(loaded.layout);
+    m_encodingForced = encoding.has_value();
+    m_diskStamp = loaded.stamp;
     m_diskToldOf = {};
     m_diskGoneTold = false;
     updateCaption();
@@ -64,6 +72,8 @@ void TForm1::OpenDocument(const QString &path)
 
 void TForm1::SaveDocumentAs(const QString &path)
 {
+    if (FileName.isEmpty())
+        m_layout = {}; // a new document: Windows-1251, CR LF
     FileName = path;
     updateCaption();
     // Another name: whatever that file held is replaced, as a save-as does.
@@ -82,7 +92,21 @@ bool TForm1::saveDocument(const QString &path)
         if (answer != 1)
             return false;
     }
-    m_diskStamp = document::write(path, RichEdit1->text());
+    const QString text = RichEdit1->text();
+    try {
+        m_diskStamp = document::write(path, text, m_layout);
+    } catch (const document::UnencodableError &e) {
+        // Never a substitute character: UTF-8 holds every one, if the user wants it.
+        const int answer = askUser(e.message() + QStringLiteral(".\n\nСохранить документ в кодировке UTF-8?"),
+                                   {QStringLiteral("Сохранить в UTF-8"), QStringLiteral("Отмена")});
+        if (answer != 0)
+            return false;
+        textformat::Layout utf8 = m_layout;
+        utf8.format.encoding = textformat::Encoding::Utf8;
+        utf8.format.bom = false;
+        m_diskStamp = document::write(path, text, utf8);
+        m_layout = std::move(utf8);
+    }
     m_diskToldOf = {};
     m_diskGoneTold = false;
     RichEdit1->document()->setModified(false);
@@ -94,14 +118,15 @@ bool TForm1::saveDocument(const QString &path)
 void TForm1::reloadDocument()
 {
     const int caret = RichEdit1->selStart();
-    fileio::FileStamp stamp;
-    const QString text = document::read(FileName, &stamp);
+    document::Loaded loaded =
+        document::load(FileName, m_encodingForced ? std::optional(m_layout.format.encoding) : std::nullopt);
     RichEdit1->setSelectionChangeAttached(false);
-    RichEdit1->setText(text);
+    RichEdit1->setText(loaded.text);
     RichEdit1->setSelStart(caret);
     RichEdit1->setSelectionChangeAttached(true);
     RichEdit1->document()->setModified(false);
-    m_diskStamp = stamp;
+    m_layout = std::move(loaded.layout);
+    m_diskStamp = loaded.stamp;
     m_diskToldOf = {};
     m_diskGoneTold = false;
     watchDocument();

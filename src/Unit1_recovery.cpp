@@ -58,7 +58,9 @@ void TForm1::resetRecovery()
     m_recoveryStarted = false;
     // The unmodified text is the file as read or saved, or an empty document;
     // after a change on disk that the editor kept away from, it is neither.
-    m_recoveryNeedsCopy = (!m_diskStamp.valid && !FileName.isEmpty()) || m_diskToldOf.valid || m_diskGoneTold;
+    // A file read in an encoding the user chose is not what reading it anew would give.
+    m_recoveryNeedsCopy =
+        (!m_diskStamp.valid && !FileName.isEmpty()) || m_diskToldOf.valid || m_diskGoneTold || m_encodingForced;
     m_recovery->remove();
 }
 

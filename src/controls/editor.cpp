@@ -459,10 +459,5 @@ void Editor::insertFromMimeData(const QMimeData *source)
         return;
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QTextCursor c = textCursor();
-    c.beginEditBlock();
-    c.insertText(toDocumentText(text));
-    c.endEditBlock();
-    setTextCursor(c);
-    ensureCursorVisible();
+    replaceSelection(text);
 }

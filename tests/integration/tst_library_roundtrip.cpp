@@ -17,8 +17,7 @@ using Status = dictionaryfile::Status;
 QByteArray cp(const QString &s)
 {
     QByteArray out;
-    for (QChar c : s)
-        out.append(c.unicode() < 0x80 ? char(c.unicode()) : char(c.unicode() - 0x410 + 0xC0));
+    cp1251::encode(s, out);
     return out;
 }
 

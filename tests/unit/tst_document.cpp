@@ -3,6 +3,7 @@
 #include "core/error.h"
 
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -39,26 +40,124 @@ private slots:
         QCOMPARE(document::toBytes(text), bytes);
     }
 
-    void lineEnds_data()
+    // Every encoding x line-end style x final break x byte-order mark: the
+    // bytes read and written back unedited are the same, and an edited text
+    // keeps the file's form.
+    void roundTrip_data()
     {
+        using textformat::Encoding;
         QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QByteArray>("saved");
-        QTest::newRow("crlf") << QByteArray("a\r\nb\r\n") << "a\nb\n" << QByteArray("a\r\nb\r\n");
-        QTest::newRow("lf") << QByteArray("a\nb\n") << "a\nb\n" << QByteArray("a\r\nb\r\n");
-        QTest::newRow("cr") << QByteArray("a\rb\r") << "a\nb\n" << QByteArray("a\r\nb\r\n");
-        QTest::newRow("mixed") << QByteArray("a\r\r\nb\n\rc") << "a\n\nb\n\nc"
-                               << QByteArray("a\r\n\r\nb\r\n\r\nc");
-        QTest::newRow("no final break") << QByteArray("abc") << "abc" << QByteArray("abc");
-        QTest::newRow("empty") << QByteArray() << "" << QByteArray();
+        QTest::addColumn<int>("encoding");
+        QTest::addColumn<QString>("edited");   // the text after an edit of its last line
+        QTest::addColumn<QByteArray>("saved"); // the bytes of the edited text
+        struct Enc
+        {
+            const char *name;
+            Encoding e;
+            const char *bom;
+        };
+        const Enc encodings[] = {{"UTF-8", Encoding::Utf8, ""},
+                                 {"UTF-8 BOM", Encoding::Utf8, "\xEF\xBB\xBF"},
+                                 {"UTF-16LE", Encoding::Utf16LE, "\xFF\xFE"},
+                                 {"UTF-16BE", Encoding::Utf16BE, "\xFE\xFF"},
+                                 {"Windows-1251", Encoding::Windows1251, ""},
+                                 {"KOI8-R", Encoding::Koi8R, ""},
+                                 {"IBM866", Encoding::Ibm866, ""}};
+        const char *ends[] = {"\r\n", "\n", "\r"};
+        // Prose long enough for the 8-bit encodings to be told apart.
+        const QString line = QStringLiteral("Съешь же ещё этих мягких французских булок, да выпей чаю");
+        for (const Enc &enc : encodings) {
+            for (const char *end : ends) {
+                for (const bool finalBreak : {true, false}) {
+                    const QString e = QString::fromLatin1(end);
+                    QString text = line + e + line + e + QStringLiteral("последняя");
+                    if (finalBreak)
+                        text += e;
+                    const QString edited = QString(text).replace(QStringLiteral("последняя"), QStringLiteral("новая"));
+                    QStringEncoder encoder(QStringEncoder(enc.e == Encoding::Utf16LE ? "UTF-16LE"
+                                                              : enc.e == Encoding::Utf16BE
+                                                              ? "UTF-16BE"
+                                                              : qPrintable(textformat::encodingName(enc.e))));
+                    const QByteArray bom(enc.bom);
+                    QTest::addRow("%s, %s, %s", enc.name, end[0] == '\r' ? (end[1] ? "CR LF" : "CR") : "LF",
+                                  finalBreak ? "final break" : "no final break")
+                        << bom + encoder.encode(text) << int(enc.e)
+                        << QString(edited)
+                               .replace(QLatin1String("\r\n"), QLatin1String("\n"))
+                               .replace(QLatin1Char('\r'), QLatin1Char('\n'))
+                        << bom + encoder.encode(edited);
+                }
+            }
+        }
+        QTest::newRow("mixed line ends kept line by line")
+            << QByteArray("a\r\nb\nc\rd\r\nпоследняя") << int(Encoding::Utf8) << QStringLiteral("a\nb\nc\nd\nновая")
+            << QByteArray("a\r\nb\nc\rd\r\nновая");
+        QTest::newRow("new lines in a mixed file take its first end")
+            << QByteArray("a\nb\r\nпоследняя\r\n") << int(Encoding::Utf8) << QStringLiteral("a\nb\nx\nновая\n")
+            << QByteArray("a\nb\r\nx\nновая\r\n");
     }
-    void lineEnds()
+    void roundTrip()
     {
         QFETCH(QByteArray, file);
-        QFETCH(QString, text);
+        QFETCH(int, encoding);
+        QFETCH(QString, edited);
         QFETCH(QByteArray, saved);
-        QCOMPARE(document::fromBytes(file), text);
-        QCOMPARE(document::toBytes(text), saved);
+        const textformat::Decoded d = textformat::decode(file);
+        QCOMPARE(int(d.layout.format.encoding), encoding);
+        QCOMPARE(document::toBytes(d.text, d.layout), file);
+        QCOMPARE(document::toBytes(edited, d.layout), saved);
+    }
+
+    void newDocumentsAreWindows1251WithCrLf()
+    {
+        QCOMPARE(document::toBytes(QStringLiteral("Да\nнет\n")), QByteArray("\xc4\xe0\r\n\xed\xe5\xf2\r\n"));
+    }
+
+    void detection_data()
+    {
+        using textformat::Encoding;
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("encoding");
+        QTest::newRow("ASCII is Windows-1251") << QByteArray("plain\n") << int(Encoding::Windows1251);
+        QTest::newRow("invalid UTF-8 is Windows-1251")
+            << QByteArray("\xcf\xf0\xe8\xe2\xe5\xf2") << int(Encoding::Windows1251);
+        QTest::newRow("valid UTF-8") << QByteArray("Привет") << int(Encoding::Utf8);
+        QTest::newRow("UTF-16 of odd length falls back") << QByteArray("\xFF\xFE"
+                                                                       "a\0b",
+                                                                       5)
+                                                         << int(Encoding::Windows1251);
+        QTest::newRow("short 8-bit text stays Windows-1251") << QByteArray("\xf0\xd2") << int(Encoding::Windows1251);
+    }
+    void detection()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(int, encoding);
+        const textformat::Decoded d = textformat::decode(file);
+        QCOMPARE(int(d.layout.format.encoding), encoding);
+        QCOMPARE(document::toBytes(d.text, d.layout), file); // whatever it is read as, it is written back the same
+    }
+
+    void unencodableInTheFilesEncoding_data()
+    {
+        QTest::addColumn<int>("encoding");
+        QTest::newRow("Windows-1251") << int(textformat::Encoding::Windows1251);
+        QTest::newRow("KOI8-R") << int(textformat::Encoding::Koi8R);
+        QTest::newRow("IBM866") << int(textformat::Encoding::Ibm866);
+    }
+    void unencodableInTheFilesEncoding()
+    {
+        QFETCH(int, encoding);
+        textformat::Layout layout;
+        layout.format.encoding = textformat::Encoding(encoding);
+        try {
+            document::toBytes(QStringLiteral("Да\nи \u0100"), layout);
+            QFAIL("encoded");
+        } catch (const document::UnencodableError &e) {
+            QCOMPARE(e.position(), 5);
+            QVERIFY2(e.message().contains(textformat::encodingName(layout.format.encoding)), qPrintable(e.message()));
+        }
+        layout.format.encoding = textformat::Encoding::Utf8;
+        QCOMPARE(document::toBytes(QStringLiteral("Да\nи \u0100"), layout), QStringLiteral("Да\r\nи \u0100").toUtf8());
     }
 
     void cyrillicIsWindows1251()
@@ -125,8 +224,8 @@ private slots:
     void readFailures()
     {
         QTemporaryDir dir;
-        QVERIFY_THROWS_EXCEPTION(ZarvoError, document::read(dir.path()));
-        QVERIFY_THROWS_EXCEPTION(ZarvoError, document::read(dir.filePath("missing")));
+        QVERIFY_THROWS_EXCEPTION(ZarvoError, document::load(dir.path()));
+        QVERIFY_THROWS_EXCEPTION(ZarvoError, document::load(dir.filePath("missing")));
     }
 
     void nulBytesSurvive()

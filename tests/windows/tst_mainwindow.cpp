@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -138,15 +139,81 @@ private slots:
         QVERIFY(QFile::exists("as.txt"));
     }
 
-    void unencodableSaveIsReportedAndKeepsTheFile()
+    void unencodableCharacterAsksForUtf8_data()
     {
+        QTest::addColumn<int>("answer"); // 0: save in UTF-8, 1: cancel, -1: Escape
+        QTest::addColumn<QByteArray>("onDisk");
+        QTest::newRow("UTF-8") << 0 << QByteArray("line\r\nAmal \xc4\x80");
+        QTest::newRow("cancel") << 1 << QByteArray("old\r\n");
+        QTest::newRow("Escape") << -1 << QByteArray("old\r\n");
+    }
+    void unencodableCharacterAsksForUtf8()
+    {
+        QFETCH(int, answer);
+        QFETCH(QByteArray, onDisk);
         testfiles::write("doc.txt", "old\r\n");
         start({QStringLiteral("doc.txt")});
         Form1->RichEdit1->setText(QStringLiteral("line\nAmal \u0100"));
+        m_fake->askAnswers << answer;
         Form1->findChild<QAction *>("N2")->trigger();
-        QCOMPARE(messages().size(), 1);
-        QVERIFY(messages().first().contains(QStringLiteral("строке 2")));
-        QCOMPARE(testfiles::read("doc.txt"), QByteArray("old\r\n"));
+        QCOMPARE(m_fake->questions.size(), 1);
+        QVERIFY(m_fake->questions[0].text.contains(QStringLiteral("строке 2")));
+        QVERIFY(m_fake->questions[0].text.contains(QStringLiteral("UTF-8")));
+        QVERIFY(messages().isEmpty());
+        QCOMPARE(testfiles::read("doc.txt"), onDisk);
+        QCOMPARE(Form1->layout().format.encoding,
+                 answer == 0 ? textformat::Encoding::Utf8 : textformat::Encoding::Windows1251);
+    }
+
+    void documentsKeepTheirForm_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::newRow("UTF-8, LF") << QByteArray("Привет\nмир\n");
+        QTest::newRow("UTF-8 with BOM, CR LF") << QByteArray("\xEF\xBB\xBFПривет\r\nмир");
+        QTest::newRow("UTF-16LE") << QByteArray("\xFF\xFE"
+                                                "a\0\n\0",
+                                                6);
+    }
+    void documentsKeepTheirForm()
+    {
+        QFETCH(QByteArray, file);
+        testfiles::write("doc.txt", file);
+        start({QStringLiteral("doc.txt")});
+        Form1->N2Click();
+        QCOMPARE(testfiles::read("doc.txt"), file);
+    }
+
+    void encodingMenu()
+    {
+        testfiles::write("doc.txt", "\xcf\xf0\xe8\xe2\xe5\xf2\n"); // "Привет" in Windows-1251, LF
+        start({QStringLiteral("doc.txt")});
+        QMenu *menu = nullptr;
+        for (QMenu *m : Form1->findChildren<QMenu *>())
+            if (m->title() == QStringLiteral("Кодировка"))
+                menu = m;
+        QVERIFY(menu);
+        emit menu->aboutToShow();
+        // Reopen items are plain; the save encoding and the line ends are check items.
+        auto action = [&](const QString &text, bool checkable) -> QAction * {
+            for (QAction *a : menu->actions())
+                if (a->text() == text && a->isCheckable() == checkable)
+                    return a;
+            return nullptr;
+        };
+        // The document's form is checked.
+        QVERIFY(action("Windows-1251", true) && action("Windows-1251", true)->isChecked());
+        QVERIFY(action("LF (Linux, macOS)", true) && action("LF (Linux, macOS)", true)->isChecked());
+        // Reopened as KOI8-R: the same bytes read as other letters.
+        action("KOI8-R", false)->trigger();
+        QCOMPARE(Form1->RichEdit1->text(), QStringLiteral("оПХБЕР\n"));
+        // The next save in UTF-8 with CR LF.
+        emit menu->aboutToShow();
+        QVERIFY(action("KOI8-R", true)->isChecked());
+        action("UTF-8", true)->trigger();
+        action("CR LF (Windows)", true)->trigger();
+        QVERIFY(Form1->RichEdit1->document()->isModified());
+        Form1->N2Click();
+        QCOMPARE(testfiles::read("doc.txt"), QStringLiteral("оПХБЕР\r\n").toUtf8());
     }
 
     void helpText()
