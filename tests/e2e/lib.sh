@@ -95,3 +95,23 @@ saved_as() {
   key F2
   wait_for 5 bytes_are "$1" "$2" || expect_bytes "$1" "$2"
 }
+
+# question_shown: a top-level window of ours besides the main window (the
+# question) is visible; before the main window shows, any window is the question.
+question_shown() {
+  local want=2
+  [ -n "${WID:-}" ] || want=1
+  [ "$(xdotool search --all --pid "$ZARVO_PID" --onlyvisible --name . 2>/dev/null | wc -l)" -ge "$want" ]
+}
+question_gone() { ! question_shown; }
+focus_left_main() { [ "$(xdotool getwindowfocus 2>/dev/null)" != "$WID" ]; }
+answer() { # answer KEY...: waits for the question, presses the keys, waits until it is gone
+  wait_for 5 question_shown || fail "no question was asked"
+  [ -z "${WID:-}" ] || wait_for 3 focus_left_main || true
+  xdotool key --delay 60 "$@"
+  wait_for 5 question_gone || fail "the question stayed"
+  # Xvfb has no window manager to give the focus back to the main window.
+  if [ -n "${WID:-}" ] && kill -0 "$ZARVO_PID" 2>/dev/null; then
+    xdotool windowfocus --sync "$WID" 2>/dev/null || true
+  fi
+}
