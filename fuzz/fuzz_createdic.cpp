@@ -44,8 +44,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     if (size < 2)
         return 0;
-    // First byte: minimum length; second: length of the delimiter specification.
-    const int minimum = data[0] % 22 - 1;
+    // First byte: minimum length, and in its top bit whether the source's
+    // encoding is left to the library (then a valid UTF-8 text is compared
+    // in its Windows-1251 form); second: length of the delimiter specification.
+    const bool detect = data[0] & 0x80;
+    const int minimum = (data[0] & 0x7F) % 22 - 1;
     size_t specLength = data[1];
     data += 2;
     size -= 2;
@@ -57,13 +60,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             notation.push_back(static_cast<char>(data[k]));
     data += specLength;
     size -= specLength;
-    const std::string text(reinterpret_cast<const char *>(data), size);
+    std::string text(reinterpret_cast<const char *>(data), size);
 
     const std::string source = g_dir + "/src.txt", target = g_dir + "/out.slo";
     writeFile(source, data, size);
     ::unlink(target.c_str());
-    const int32_t r = createdicdll(source.c_str(), target.c_str(), notation.empty() ? nullptr : notation.c_str(),
-                                   minimum, nullptr, nullptr);
+    int64_t skipped = -1;
+    const int32_t r =
+        createdicex(source.c_str(), target.c_str(), notation.empty() ? nullptr : notation.c_str(), minimum,
+                    detect ? BRENVIK_SOURCE_AUTO : BRENVIK_SOURCE_WINDOWS_1251, &skipped, nullptr, nullptr);
+    // A byte-order mark of UTF-16 makes the text UTF-16: compared only for sanity below.
+    const bool utf16 =
+        detect && size >= 2 && ((data[0] == 0xFF && data[1] == 0xFE) || (data[0] == 0xFE && data[1] == 0xFF));
+    bool high = false;
+    for (char c : text)
+        high = high || static_cast<unsigned char>(c) >= 0x80;
+    std::string converted;
+    long long refSkipped = 0;
+    const bool bom = text.rfind("\xEF\xBB\xBF", 0) == 0;
+    if (utf16 || (detect && bom)) {
+        require(r >= 0 && r <= BRENVIK_OUT_OF_MEMORY, "a result");
+        return 0;
+    }
+    if (detect && high && dictcheck::utf8ToWindows1251(text, notation, converted, refSkipped)) {
+        text = converted;
+        require(skipped == refSkipped, "skipped words as the reference counts them");
+    } else {
+        require(skipped == 0, "nothing skipped in Windows-1251");
+    }
     const auto expected = dictcheck::reference(text, notation, minimum);
     if (size == 0) {
         require(r == BRENVIK_SOURCE_EMPTY, "empty source gives 3");

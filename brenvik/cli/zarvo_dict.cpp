@@ -1,8 +1,9 @@
-// zarvo-dict SOURCE TARGET [--delims DELIMS] [--min N]
+// zarvo-dict SOURCE TARGET [--delims DELIMS] [--min N] [--encoding NAME]
 // Builds a dictionary file with libbrenvik. The exit status is the library's
 // result; 64 for a wrong command line.
 #include <brenvik.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -106,8 +107,29 @@ void onProgress2(int32_t value)
 
 int usage(const char *why)
 {
-    std::fprintf(stderr, "zarvo-dict: %s\nusage: zarvo-dict SOURCE TARGET [--delims DELIMS] [--min N]\n", why);
+    std::fprintf(stderr,
+                 "zarvo-dict: %s\nusage: zarvo-dict SOURCE TARGET [--delims DELIMS] [--min N] "
+                 "[--encoding auto|utf-8|utf-16le|utf-16be|windows-1251]\n",
+                 why);
     return kUsage;
+}
+
+// The source encodings by name; -1 for an unknown one.
+int encodingByName(std::string name)
+{
+    for (char &c : name)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    if (name == "auto")
+        return BRENVIK_SOURCE_AUTO;
+    if (name == "utf-8" || name == "utf8")
+        return BRENVIK_SOURCE_UTF8;
+    if (name == "utf-16le" || name == "utf16le")
+        return BRENVIK_SOURCE_UTF16LE;
+    if (name == "utf-16be" || name == "utf16be")
+        return BRENVIK_SOURCE_UTF16BE;
+    if (name == "windows-1251" || name == "cp1251")
+        return BRENVIK_SOURCE_WINDOWS_1251;
+    return -1;
 }
 
 } // namespace
@@ -116,14 +138,19 @@ int main(int argc, char **argv)
 {
     const char *source = nullptr, *target = nullptr, *delims = kDefaultDelimiters;
     long minimum = kDefaultMinimum;
+    int encoding = BRENVIK_SOURCE_AUTO;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--delims" || arg == "--min") {
+        if (arg == "--delims" || arg == "--min" || arg == "--encoding") {
             if (i + 1 >= argc)
                 return usage("option needs a value");
             const char *value = argv[++i];
             if (arg == "--delims") {
                 delims = value;
+            } else if (arg == "--encoding") {
+                encoding = encodingByName(value);
+                if (encoding < 0)
+                    return usage("unknown encoding");
             } else {
                 char *end = nullptr;
                 errno = 0;
@@ -147,11 +174,15 @@ int main(int argc, char **argv)
         return usage("the delimiters hold a character that Windows-1251 cannot hold");
 
     g_showProgress = isatty(STDERR_FILENO);
-    const int32_t result = createdicdll(source, target, notation.empty() ? nullptr : notation.c_str(),
-                                        int32_t(minimum), g_showProgress ? onProgress1 : nullptr,
-                                        g_showProgress ? onProgress2 : nullptr);
+    int64_t skipped = 0;
+    const int32_t result =
+        createdicex(source, target, notation.empty() ? nullptr : notation.c_str(), int32_t(minimum), encoding, &skipped,
+                    g_showProgress ? onProgress1 : nullptr, g_showProgress ? onProgress2 : nullptr);
     if (g_showProgress)
         std::fputc('\n', stderr);
+    if (skipped > 0)
+        std::fprintf(stderr, "Пропущено слов с символами, которых нет в Windows-1251: %lld\n",
+                     static_cast<long long>(skipped));
     switch (result) {
     case BRENVIK_OK:
         break;

@@ -50,6 +50,23 @@ BRENVIK_API int32_t createdicdll(const char *source, const char *target,
                                  brenvik_progress progress1,
                                  brenvik_progress progress2);
 
+/* Encodings of a source for createdicex. */
+enum {
+    BRENVIK_SOURCE_AUTO = 0, /* as createdicdll: a byte-order mark, else valid UTF-8
+                                with non-ASCII bytes is UTF-8, else Windows-1251 */
+    BRENVIK_SOURCE_WINDOWS_1251 = 1,
+    BRENVIK_SOURCE_UTF8 = 2,
+    BRENVIK_SOURCE_UTF16LE = 3,
+    BRENVIK_SOURCE_UTF16BE = 4
+};
+
+/* createdicdll with the source's encoding named (BRENVIK_SOURCE_...). The
+ * dictionary is Windows-1251; a word holding a character Windows-1251 lacks
+ * is left out, and `skipped` (may be null) receives how many were. */
+BRENVIK_API int32_t createdicex(const char *source, const char *target, const char *delimiters, int32_t minimum,
+                                int32_t encoding, int64_t *skipped, brenvik_progress progress1,
+                                brenvik_progress progress2);
+
 #ifdef __cplusplus
 }
 #endif

@@ -14,6 +14,7 @@
 #include "lower.h"
 #include "notation.h"
 #include "progress.h"
+#include "transcode.h"
 
 #include <algorithm>
 #include <atomic>
@@ -218,9 +219,11 @@ struct SecondReader {
     }
 };
 
-int32_t build(const char *source, const char *target, const char *notation, int32_t minimum,
-              brenvik_progress progress1, brenvik_progress progress2)
+int32_t build(const char *source, const char *target, const char *notation, int32_t minimum, SourceEncoding encoding,
+              int64_t *skippedWords, brenvik_progress progress1, brenvik_progress progress2)
 {
+    if (skippedWords)
+        *skippedWords = 0;
     Reporter reading(progress1), writing(progress2);
     if (!source || !*source)
         return BRENVIK_SOURCE_NOT_FOUND;
@@ -231,7 +234,7 @@ int32_t build(const char *source, const char *target, const char *notation, int3
     if (in.get() < 0 || ::fstat(in.get(), &sourceStat) != 0 || !S_ISREG(sourceStat.st_mode))
         return BRENVIK_SOURCE_NOT_FOUND;
     ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
-    const auto size = uint64_t(sourceStat.st_size);
+    auto size = uint64_t(sourceStat.st_size);
     if (size == 0)
         return BRENVIK_SOURCE_EMPTY;
 
@@ -257,6 +260,26 @@ int32_t build(const char *source, const char *target, const char *notation, int3
     // of them could not be written as one dictionary line.
     delimiter[kCR] = delimiter[kLF] = delimiter[kEOF] = 1;
     const DelimiterMask delimiters(delimiter);
+
+    // A UTF-8 or UTF-16 source is read in its Windows-1251 form; turning it
+    // into that is the first half of the reading.
+    reading.start();
+    int readBase = 0;
+    Transcoded windows1251;
+    const int32_t transcoded = transcode(
+        in.get(), size, encoding, delimiter, windows1251,
+        [](void *r, int percent) { static_cast<Reporter *>(r)->report(percent / 2); }, &reading);
+    if (transcoded != BRENVIK_OK)
+        return transcoded;
+    if (windows1251.fd >= 0) {
+        in.reset(windows1251.fd);
+        size = windows1251.size;
+        readBase = 50;
+        if (skippedWords)
+            *skippedWords = int64_t(windows1251.skipped);
+        if (size == 0)
+            return BRENVIK_DICTIONARY_EMPTY;
+    }
 
     const uint64_t minLength = minimum > 0 ? uint64_t(minimum) : 0;
     const uint64_t step = std::clamp<uint64_t>(size / 128, 1, kMaxStep);
@@ -284,11 +307,11 @@ int32_t build(const char *source, const char *target, const char *notation, int3
     if (split < size)
         secondHalf.end = size;
 
-    reading.start();
     Gate gate;
     const auto report = [&] {
         gate.hold();
-        reading.report(percentOf(firstHalf.done.load() + secondHalf.done.load(), size));
+        reading.report(readBase
+                       + percentOf(firstHalf.done.load() + secondHalf.done.load(), size) * (100 - readBase) / 100);
         gate.release();
     };
     SecondReader helper{&secondHalf, &gate};
@@ -328,5 +351,14 @@ extern "C" BRENVIK_API int32_t createdicdll(const char *source, const char *targ
                                             const char *delimiters, int32_t minimum,
                                             brenvik_progress progress1, brenvik_progress progress2)
 {
-    return build(source, target, delimiters, minimum, progress1, progress2);
+    return build(source, target, delimiters, minimum, SourceEncoding::Auto, nullptr, progress1, progress2);
+}
+
+extern "C" BRENVIK_API int32_t createdicex(const char *source, const char *target, const char *delimiters,
+                                           int32_t minimum, int32_t encoding, int64_t *skipped,
+                                           brenvik_progress progress1, brenvik_progress progress2)
+{
+    if (encoding < int32_t(SourceEncoding::Auto) || encoding > int32_t(SourceEncoding::Utf16BE))
+        encoding = int32_t(SourceEncoding::Auto);
+    return build(source, target, delimiters, minimum, SourceEncoding(encoding), skipped, progress1, progress2);
 }

@@ -37,11 +37,17 @@ public:
     Fd(const Fd &) = delete;
     Fd &operator=(const Fd &) = delete;
     int get() const { return m_fd; }
-    void reset()
+    int release()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
+    void reset(int fd = -1)
     {
         if (m_fd >= 0)
             ::close(m_fd);
-        m_fd = -1;
+        m_fd = fd;
     }
 
 private:

@@ -134,6 +134,74 @@ inline std::vector<unsigned char> lowerTable()
 
 // A deliberately simple build: split (also at CR, LF and 26), lower-case,
 // drop short words, count, order by count and then first occurrence.
+// A UTF-8 text in Windows-1251, as the library reads one: a word (between
+// delimiters of the notation, CR, LF and byte 26) with a character
+// Windows-1251 lacks is left out and counted. False for malformed UTF-8.
+inline bool utf8ToWindows1251(const std::string &utf8, const std::string &notation, std::string &out,
+                              long long &skipped)
+{
+    static const unsigned short upper[64] = {
+        0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A,
+        0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x0098, 0x2122,
+        0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6,
+        0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456,
+        0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
+    std::vector<bool> delim = delimiterSet(notation);
+    delim['\r'] = delim['\n'] = delim[26] = true;
+    out.clear();
+    skipped = 0;
+    std::string word;
+    bool bad = false;
+    const auto endWord = [&] {
+        if (bad)
+            ++skipped;
+        else
+            out += word;
+        word.clear();
+        bad = false;
+    };
+    for (size_t i = 0; i < utf8.size();) {
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        unsigned cp = b;
+        size_t n = 1;
+        if (b >= 0x80) {
+            n = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 0;
+            if (n == 0 || b >= 0xF8 || i + n > utf8.size())
+                return false;
+            cp = b & (0x7F >> n);
+            for (size_t k = 1; k < n; ++k) {
+                const auto t = static_cast<unsigned char>(utf8[i + k]);
+                if ((t & 0xC0) != 0x80)
+                    return false;
+                cp = (cp << 6) | (t & 0x3F);
+            }
+            const unsigned min = n == 2 ? 0x80 : n == 3 ? 0x800 : 0x10000;
+            if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+                return false;
+        }
+        i += n;
+        int byte = -1;
+        if (cp < 0x80)
+            byte = int(cp);
+        else if (cp >= 0x410 && cp <= 0x44F)
+            byte = int(0xC0 + cp - 0x410);
+        else
+            for (int k = 0; k < 64; ++k)
+                if (upper[k] == cp)
+                    byte = 0x80 + k;
+        if (byte >= 0 && delim[size_t(byte)]) {
+            endWord();
+            out.push_back(char(byte));
+        } else if (byte < 0) {
+            bad = true;
+        } else {
+            word.push_back(char(byte));
+        }
+    }
+    endWord();
+    return true;
+}
+
 inline std::vector<Line> reference(const std::string &text, const std::string &notation, int minimum)
 {
     std::vector<bool> delimiter = delimiterSet(notation);

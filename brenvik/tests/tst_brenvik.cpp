@@ -482,6 +482,115 @@ void testConcurrentBuildsOfOneTarget()
     ::unlink(target.c_str());
 }
 
+// Windows-1251 text back to UTF-8 (every byte has a character).
+std::string utf8Of(const std::string &windows1251)
+{
+    static const unsigned short upper[64] = {
+        0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A,
+        0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x0098, 0x2122,
+        0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6,
+        0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456,
+        0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
+    std::string out;
+    for (const char ch : windows1251) {
+        const auto b = static_cast<unsigned char>(ch);
+        const unsigned cp = b < 0x80 ? b : b >= 0xC0 ? 0x410 + (b - 0xC0) : upper[b - 0x80];
+        if (cp < 0x80) {
+            out.push_back(char(cp));
+        } else if (cp < 0x800) {
+            out.push_back(char(0xC0 | (cp >> 6)));
+            out.push_back(char(0x80 | (cp & 0x3F)));
+        } else {
+            out.push_back(char(0xE0 | (cp >> 12)));
+            out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(char(0x80 | (cp & 0x3F)));
+        }
+    }
+    return out;
+}
+
+std::string utf16Of(const std::string &utf8, bool bigEndian)
+{
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (size_t i = 0; i < utf8.size();) {
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        unsigned cp = b;
+        size_t n = b < 0x80 ? 1 : b < 0xE0 ? 2 : 3;
+        if (n > 1) {
+            cp = b & (n == 2 ? 0x1F : 0x0F);
+            for (size_t k = 1; k < n; ++k)
+                cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        }
+        i += n;
+        const char hi = char(cp >> 8), lo = char(cp & 0xFF);
+        out.push_back(bigEndian ? hi : lo);
+        out.push_back(bigEndian ? lo : hi);
+    }
+    return out;
+}
+
+void testUnicodeSources()
+{
+    // A UTF-8 or UTF-16 source gives, byte for byte, the dictionary of its
+    // Windows-1251 form; reading from the threads' split point included.
+    const std::string windows1251 = sampleText(3u << 20, 31);
+    const std::string utf8 = utf8Of(windows1251);
+    writeFile(path("w.txt"), windows1251);
+    CHECK(createdicdll(path("w.txt").c_str(), path("w.slo").c_str(), kDefault.c_str(), 2, nullptr, nullptr)
+          == BRENVIK_OK);
+    const std::string expected = dictcheck::readFile(path("w.slo"));
+    const std::pair<const char *, std::string> sources[] = {{"UTF-8", utf8},
+                                                            {"UTF-8 with BOM", "\xEF\xBB\xBF" + utf8},
+                                                            {"UTF-16LE", utf16Of(utf8, false)},
+                                                            {"UTF-16BE", utf16Of(utf8, true)}};
+    for (const auto &[name, bytes] : sources) {
+        check::current = name;
+        writeFile(path("u.txt"), bytes);
+        int64_t skipped = -1;
+        CHECK(createdicex(path("u.txt").c_str(), path("u.slo").c_str(), kDefault.c_str(), 2, BRENVIK_SOURCE_AUTO,
+                          &skipped, nullptr, nullptr)
+              == BRENVIK_OK);
+        CHECK(skipped == 0);
+        CHECK(dictcheck::readFile(path("u.slo")) == expected);
+    }
+    check::current.clear();
+}
+
+void testWordsOutsideWindows1251()
+{
+    // "Ā" (U+0100) and a character beyond the first plane are in no
+    // Windows-1251 word: their words go whole and are counted; the rest is
+    // counted as usual, also around a word longer than the library's blocks.
+    const std::string longBad = std::string(3u << 20, 'a') + "\xC4\x80";
+    const std::string text =
+        "ok \xD0\xBC\xD0\xB8\xD1\x80 x\xC4\x80y ok\r\n\xF0\x9F\x98\x80 " + longBad + " fine ok \xC4\x80";
+    writeFile(path("bad.txt"), text);
+    int64_t skipped = -1;
+    CHECK(createdicex(path("bad.txt").c_str(), path("bad.slo").c_str(), kDefault.c_str(), 0, BRENVIK_SOURCE_AUTO,
+                      &skipped, nullptr, nullptr)
+          == BRENVIK_OK);
+    CHECK(skipped == 4);
+    const auto d = dictcheck::load(dictcheck::readFile(path("bad.slo")));
+    CHECK((d.lines == std::vector<dictcheck::Line>{{3, "ok"}, {1, "\xEC\xE8\xF0"}, {1, "fine"}}));
+    std::string converted;
+    long long refSkipped = 0;
+    CHECK(dictcheck::utf8ToWindows1251(text, kDefault.c_str(), converted, refSkipped) && refSkipped == 4);
+
+    // A Windows-1251 text is no UTF-8: read as it is, nothing skipped.
+    writeFile(path("cp.txt"), "\xEC\xE8\xF0 \xEC\xE8\xF0");
+    CHECK(createdicex(path("cp.txt").c_str(), path("cp.slo").c_str(), kDefault.c_str(), 0, BRENVIK_SOURCE_AUTO,
+                      &skipped, nullptr, nullptr)
+          == BRENVIK_OK);
+    CHECK(skipped == 0);
+    CHECK((dictcheck::load(dictcheck::readFile(path("cp.slo"))).lines
+           == std::vector<dictcheck::Line>{{2, "\xEC\xE8\xF0"}}));
+    // Only such words in the text: nothing to write.
+    writeFile(path("none.txt"), "\xC4\x80 \xC4\x80\xC4\x80");
+    CHECK(createdicex(path("none.txt").c_str(), path("none.slo").c_str(), kDefault.c_str(), 0, BRENVIK_SOURCE_AUTO,
+                      &skipped, nullptr, nullptr)
+          == BRENVIK_DICTIONARY_EMPTY);
+}
+
 pid_t deadProcess()
 {
     const pid_t child = ::fork();
@@ -561,6 +670,8 @@ int main()
         {"progress", testProgress},
         {"concurrent builds of one target", testConcurrentBuildsOfOneTarget},
         {"killed build leaves nothing", testKilledBuildLeavesNothing},
+        {"unicode sources", testUnicodeSources},
+        {"words outside Windows-1251", testWordsOutsideWindows1251},
     };
     const int status = check::runTests(tests);
     for (const auto &n : listDir(g_dir))
