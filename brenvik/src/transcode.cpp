@@ -237,6 +237,161 @@ bool hasHighBytes(int fd, uint64_t size)
     return false;
 }
 
+// The Windows-1251 byte of each code point below U+0800, or -1.
+struct SmallTable
+{
+    int16_t byte[0x800];
+    SmallTable()
+    {
+        for (uint32_t c = 0; c < 0x800; ++c)
+            byte[c] = int16_t(byteOf(c));
+    }
+};
+
+enum class Fast { Done, NotUtf8, ReadFailed, NoMemory };
+
+// UTF-8 in blocks, with the common case (ASCII and two-byte letters) in one
+// tight loop. A word with a character Windows-1251 lacks is taken back by
+// moving the output's end to where the word began.
+Fast transcodeUtf8(int source, uint64_t size, uint64_t start, bool guessed, const uint8_t delimiter[256], int out,
+                   uint64_t &written, uint64_t &skipped, void (*progress)(void *, int), void *context)
+{
+    static const SmallTable table;
+    constexpr uint64_t kBlock = 1u << 20;
+    Buffer<uint8_t> in, buf;
+    if (!in.allocate(kBlock + 8) || !buf.allocate(2 * kBlock))
+        return Fast::NoMemory;
+    uint64_t base = 0;      // file position of buf[0]
+    uint8_t *o = buf.data;  // next output byte
+    uint64_t wordStart = 0; // file position where the current word began
+    bool bad = false;
+    uint64_t carry = 0, at = start;
+    skipped = 0;
+    const auto flush = [&]() -> bool {
+        const uint64_t n = uint64_t(o - buf.data);
+        for (uint64_t done = 0; done < n;) {
+            const ssize_t w = ::pwrite(out, buf.data + done, n - done, off_t(base + done));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0)
+                return false;
+            done += uint64_t(w);
+        }
+        base += n;
+        o = buf.data;
+        return true;
+    };
+    const auto takeBackWord = [&] {
+        ++skipped;
+        bad = false;
+        if (wordStart >= base) {
+            o = buf.data + (wordStart - base);
+        } else {
+            base = wordStart; // the word began in text already written: write over it
+            o = buf.data;
+        }
+    };
+    const auto endWord = [&](uint8_t d) {
+        if (bad)
+            takeBackWord();
+        *o++ = d;
+        wordStart = base + uint64_t(o - buf.data);
+    };
+    for (;;) {
+        uint64_t got = 0;
+        while (at < size && carry + got < kBlock) {
+            const ssize_t r = ::pread(source, in.data + carry + got, kBlock - carry - got, off_t(at));
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r < 0)
+                return Fast::ReadFailed;
+            if (r == 0)
+                break;
+            got += uint64_t(r);
+            at += uint64_t(r);
+        }
+        const bool last = at >= size || got == 0;
+        const uint8_t *p = in.data, *end = in.data + carry + got;
+        if (uint64_t(o - buf.data) + (carry + got) > 2 * kBlock && !flush())
+            return Fast::NoMemory;
+        while (p < end) {
+            const uint8_t b = *p;
+            if (b < 0x80) {
+                ++p;
+                if (delimiter[b])
+                    endWord(b);
+                else
+                    *o++ = b; // a bad word's bytes are taken back at its end
+                continue;
+            }
+            // Russian letters first: D0 or D1 and one byte, straight to their Windows-1251 byte.
+            if ((b == 0xD0 || b == 0xD1) && p + 1 < end && (p[1] & 0xC0) == 0x80) {
+                const int w = table.byte[((b & 0x1Fu) << 6) | (p[1] & 0x3Fu)];
+                p += 2;
+                if (w < 0)
+                    bad = true;
+                else if (delimiter[w])
+                    endWord(uint8_t(w));
+                else
+                    *o++ = uint8_t(w);
+                continue;
+            }
+            const int n = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 0;
+            if (n && p + n > end && !last)
+                break; // finished in the next block
+            uint32_t c = kNone;
+            if (n && p + n <= end && b < 0xF8) {
+                c = b & (0x7Fu >> n);
+                for (int k = 1; k < n; ++k) {
+                    if ((p[k] & 0xC0) != 0x80) {
+                        c = kNone;
+                        break;
+                    }
+                    c = (c << 6) | (p[k] & 0x3Fu);
+                }
+                const uint32_t min = n == 2 ? 0x80 : n == 3 ? 0x800 : 0x10000;
+                if (c != kNone && (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)))
+                    c = kNone;
+            }
+            if (c == kNone) {
+                if (guessed)
+                    return Fast::NotUtf8;
+                bad = true;
+                ++p;
+                continue;
+            }
+            p += n;
+            const int w = c < 0x800 ? table.byte[c] : byteOf(c);
+            if (w < 0)
+                bad = true;
+            else if (delimiter[w])
+                endWord(uint8_t(w));
+            else
+                *o++ = uint8_t(w);
+        }
+        carry = uint64_t(end - p);
+        std::memmove(in.data, p, carry);
+        if (progress)
+            progress(context, int((at - carry) * 100 / (size ? size : 1)));
+        if (last && carry == 0)
+            break;
+        if (last) {
+            // A sequence cut off by the end of the file.
+            if (guessed)
+                return Fast::NotUtf8;
+            bad = true;
+            carry = 0;
+            break;
+        }
+    }
+    if (bad)
+        takeBackWord();
+    if (!flush())
+        return Fast::NoMemory;
+    written = base;
+    return Fast::Done;
+}
+
 } // namespace
 
 int32_t transcode(int source, uint64_t size, SourceEncoding encoding, const uint8_t delimiter[256], Transcoded &out,
@@ -285,6 +440,27 @@ int32_t transcode(int source, uint64_t size, SourceEncoding encoding, const uint
     Fd memory(::memfd_create("brenvik-source", MFD_CLOEXEC));
     if (memory.get() < 0)
         return BRENVIK_OUT_OF_MEMORY;
+    if (form == Form::Utf8) {
+        uint64_t written = 0, skipped = 0;
+        switch (
+            transcodeUtf8(source, size, start, guessed, delimiter, memory.get(), written, skipped, progress, context)) {
+        case Fast::NotUtf8:
+            return BRENVIK_OK; // not UTF-8 after all: read the source as it is
+        case Fast::ReadFailed:
+            return BRENVIK_READ_FAILED;
+        case Fast::NoMemory:
+            return BRENVIK_OUT_OF_MEMORY;
+        case Fast::Done:
+            break;
+        }
+        if (::ftruncate(memory.get(), off_t(written)) != 0)
+            return BRENVIK_OUT_OF_MEMORY;
+        out.size = written;
+        out.skipped = skipped;
+        out.fd = memory.release();
+        return BRENVIK_OK;
+    }
+
     Decoder in(source, size, start, form);
     Output text(memory.get());
     if (!in.init() || !text.init())

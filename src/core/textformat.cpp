@@ -41,6 +41,36 @@ QString decodeEightBit(QByteArrayView bytes, Encoding e)
     return decoder.isValid() ? decoder.decode(bytes) : cp1251::decode(bytes);
 }
 
+// Whether bytes are well-formed UTF-8; stops at the first fault, so an
+// 8-bit Russian text is told apart at its first letter.
+bool validUtf8(QByteArrayView bytes, bool cutShort = false)
+{
+    const auto *p = reinterpret_cast<const uchar *>(bytes.data());
+    const uchar *end = p + bytes.size();
+    while (p < end) {
+        const uchar b = *p;
+        if (b < 0x80) {
+            ++p;
+            continue;
+        }
+        const int n = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC2 ? 2 : 0;
+        if (end - p < n && n > 0 && cutShort)
+            return true; // the sample ends inside a character
+        if (n == 0 || b > 0xF4 || end - p < n)
+            return false;
+        uint c = b & (0x7Fu >> n);
+        for (int k = 1; k < n; ++k) {
+            if ((p[k] & 0xC0) != 0x80)
+                return false;
+            c = (c << 6) | (p[k] & 0x3Fu);
+        }
+        if ((n == 3 && c < 0x800) || (n == 4 && (c < 0x10000 || c > 0x10FFFF)) || (c >= 0xD800 && c <= 0xDFFF))
+            return false;
+        p += n;
+    }
+    return true;
+}
+
 bool hasHighBytes(QByteArrayView bytes)
 {
     return std::any_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) >= 0x80; });
@@ -247,7 +277,10 @@ Decoded decode(QByteArray bytes, std::optional<Encoding> forced)
         else if (be)
             e = Encoding::Utf16BE;
         else if (hasHighBytes(bytes))
-            e = decodeStrict(bytes, QStringConverter::Utf8) ? Encoding::Utf8 : detectEightBit(bytes);
+            // A sample decides; a fault further on is caught by the strict decoding below.
+            e = validUtf8(QByteArrayView(bytes).first(std::min<qsizetype>(bytes.size(), 1 << 16)), true)
+                ? Encoding::Utf8
+                : detectEightBit(bytes);
     }
     switch (e) {
     case Encoding::Utf8:
@@ -266,6 +299,11 @@ Decoded decode(QByteArray bytes, std::optional<Encoding> forced)
     case Encoding::Windows1251:
         text = decodeEightBit(bytes, e);
         break;
+    }
+    if (!text && !forced && e == Encoding::Utf8 && !utf8Bom) {
+        // Valid UTF-8 at the start only: an 8-bit text after all.
+        e = detectEightBit(bytes);
+        text = decodeEightBit(bytes, e);
     }
     if (!text) {
         // Bytes this encoding cannot read: Windows-1251 keeps every one of them.

@@ -127,6 +127,10 @@ private slots:
                                                                        5)
                                                          << int(Encoding::Windows1251);
         QTest::newRow("short 8-bit text stays Windows-1251") << QByteArray("\xf0\xd2") << int(Encoding::Windows1251);
+        // Valid UTF-8 for a while, then not: the whole file is 8-bit.
+        QTest::newRow("UTF-8 only at the start")
+            << QByteArray(70000, 'a') + "\xd0\x9f " + QByteArray("\xcf\xf0\xe8\xe2\xe5\xf2")
+            << int(Encoding::Windows1251);
     }
     void detection()
     {
