@@ -115,3 +115,25 @@ answer() { # answer KEY...: waits for the question, presses the keys, waits unti
     xdotool windowfocus --sync "$WID" 2>/dev/null || true
   fi
 }
+
+# Windows of ours by title, and clicks at window-relative points: there is no
+# window manager, so frames have no decorations.
+windows() { xdotool search --all --pid "$ZARVO_PID" --onlyvisible --name "^$1\$" 2>/dev/null || true; }
+shown() { [ -n "$(windows "$1")" ]; }
+visible_count() { xdotool search --all --pid "$ZARVO_PID" --onlyvisible --name '.*' 2>/dev/null | wc -l; }
+click_at() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
+# click_menu X Y: clicks a menu bar title and waits for its menu to show.
+click_menu() {
+  local before
+  before=$(visible_count)
+  click_at "$WID" "$1" "$2"
+  wait_for 5 bash -c "[ \$(xdotool search --all --pid $ZARVO_PID --onlyvisible --name '.*' 2>/dev/null | wc -l) -gt $before ]" \
+    || fail "the menu did not open"
+}
+# find_window TITLE: waits up to 5 s for a visible window of ours and prints it.
+find_window() {
+  local w=""
+  wait_for 5 shown "$1" && w=$(windows "$1" | head -n 1)
+  [ -n "$w" ] || fail "window '$1' not shown"
+  echo "$w"
+}

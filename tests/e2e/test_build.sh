@@ -21,28 +21,6 @@ printf 'quixotic quixotic\r\n' >> chunk.txt
 printf 'one\r\n' > doc.txt
 start_zarvo doc.txt
 
-# Window-relative clicks: no window manager, so frames have no decorations.
-click_at() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
-# click_menu X Y: clicks a menu bar title and waits for its menu to show.
-click_menu() {
-  local before
-  before=$(visible_count)
-  click_at "$WID" "$1" "$2"
-  wait_for 5 bash -c "[ \$(xdotool search --all --pid $ZARVO_PID --onlyvisible --name '.*' 2>/dev/null | wc -l) -gt $before ]" \
-    || fail "the menu did not open"
-}
-visible_count() { xdotool search --all --pid "$ZARVO_PID" --onlyvisible --name '.*' 2>/dev/null | wc -l; }
-shown() { [ -n "$(xdotool search --all --pid "$ZARVO_PID" --onlyvisible --name "^$1\$" 2>/dev/null || true)" ]; }
-find_window() {   # find_window TITLE: waits up to 5 s for a visible window of ours
-  local w=""
-  for _ in $(seq 1 100); do
-    w=$(xdotool search --all --pid "$ZARVO_PID" --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1 || true)
-    [ -n "$w" ] && break
-    sleep 0.05
-  done
-  echo "$w"
-}
-
 click_menu 135 9               # menu bar "Словарь"
 click_at "$WID" 150 32         # its item "Словарь"
 DIC=$(find_window "Словарь")

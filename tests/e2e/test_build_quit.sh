@@ -29,28 +29,6 @@ done | iconv -f UTF-8 -t CP1251 -c > chunk.txt
 rm chunk.txt
 printf 'one\r\n' > doc.txt
 
-click_at() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
-# click_menu X Y: clicks a menu bar title and waits for its menu to show.
-click_menu() {
-  local before
-  before=$(visible_count)
-  click_at "$WID" "$1" "$2"
-  wait_for 5 bash -c "[ \$(xdotool search --all --pid $ZARVO_PID --onlyvisible --name '.*' 2>/dev/null | wc -l) -gt $before ]" \
-    || fail "the menu did not open"
-}
-visible_count() { xdotool search --all --pid "$ZARVO_PID" --onlyvisible --name '.*' 2>/dev/null | wc -l; }
-windows() { xdotool search --all --pid "$ZARVO_PID" --onlyvisible --name "^$1\$" 2>/dev/null || true; }
-find_window() {
-  local w=""
-  for _ in $(seq 1 100); do
-    w=$(windows "$1" | head -n 1)
-    [ -n "$w" ] && break
-    sleep 0.05
-  done
-  [ -n "$w" ] || fail "window '$1' not shown"
-  echo "$w"
-}
-
 # close_window WID: asks the window to close as a window manager's close button does.
 close_window() {
   python3 - "$1" <<'PY'
