@@ -6,6 +6,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include <algorithm>
+
+#include <pthread.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -253,17 +256,19 @@ enum class Fast { Done, NotUtf8, ReadFailed, NoMemory };
 // UTF-8 in blocks, with the common case (ASCII and two-byte letters) in one
 // tight loop. A word with a character Windows-1251 lacks is taken back by
 // moving the output's end to where the word began.
-Fast transcodeUtf8(int source, uint64_t size, uint64_t start, bool guessed, const uint8_t delimiter[256], int out,
-                   uint64_t &written, uint64_t &skipped, void (*progress)(void *, int), void *context)
+// Converts the source range [start, end) and writes it from outStart on.
+Fast transcodeUtf8(int source, uint64_t start, uint64_t end, uint64_t outStart, bool guessed,
+                   const uint8_t delimiter[256], int out, uint64_t &written, uint64_t &skipped,
+                   void (*progress)(void *, int), void *context)
 {
     static const SmallTable table;
     constexpr uint64_t kBlock = 1u << 20;
     Buffer<uint8_t> in, buf;
     if (!in.allocate(kBlock + 8) || !buf.allocate(2 * kBlock))
         return Fast::NoMemory;
-    uint64_t base = 0;      // file position of buf[0]
-    uint8_t *o = buf.data;  // next output byte
-    uint64_t wordStart = 0; // file position where the current word began
+    uint64_t base = outStart;      // file position of buf[0]
+    uint8_t *o = buf.data;         // next output byte
+    uint64_t wordStart = outStart; // file position where the current word began
     bool bad = false;
     uint64_t carry = 0, at = start;
     skipped = 0;
@@ -299,8 +304,9 @@ Fast transcodeUtf8(int source, uint64_t size, uint64_t start, bool guessed, cons
     };
     for (;;) {
         uint64_t got = 0;
-        while (at < size && carry + got < kBlock) {
-            const ssize_t r = ::pread(source, in.data + carry + got, kBlock - carry - got, off_t(at));
+        while (at < end && carry + got < kBlock) {
+            const ssize_t r =
+                ::pread(source, in.data + carry + got, std::min(kBlock - carry - got, end - at), off_t(at));
             if (r < 0 && errno == EINTR)
                 continue;
             if (r < 0)
@@ -310,11 +316,11 @@ Fast transcodeUtf8(int source, uint64_t size, uint64_t start, bool guessed, cons
             got += uint64_t(r);
             at += uint64_t(r);
         }
-        const bool last = at >= size || got == 0;
-        const uint8_t *p = in.data, *end = in.data + carry + got;
+        const bool last = at >= end || got == 0;
+        const uint8_t *p = in.data, *stop = in.data + carry + got;
         if (uint64_t(o - buf.data) + (carry + got) > 2 * kBlock && !flush())
             return Fast::NoMemory;
-        while (p < end) {
+        while (p < stop) {
             const uint8_t b = *p;
             if (b < 0x80) {
                 ++p;
@@ -325,7 +331,7 @@ Fast transcodeUtf8(int source, uint64_t size, uint64_t start, bool guessed, cons
                 continue;
             }
             // Russian letters first: D0 or D1 and one byte, straight to their Windows-1251 byte.
-            if ((b == 0xD0 || b == 0xD1) && p + 1 < end && (p[1] & 0xC0) == 0x80) {
+            if ((b == 0xD0 || b == 0xD1) && p + 1 < stop && (p[1] & 0xC0) == 0x80) {
                 const int w = table.byte[((b & 0x1Fu) << 6) | (p[1] & 0x3Fu)];
                 p += 2;
                 if (w < 0)
@@ -337,10 +343,10 @@ Fast transcodeUtf8(int source, uint64_t size, uint64_t start, bool guessed, cons
                 continue;
             }
             const int n = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 0;
-            if (n && p + n > end && !last)
+            if (n && p + n > stop && !last)
                 break; // finished in the next block
             uint32_t c = kNone;
-            if (n && p + n <= end && b < 0xF8) {
+            if (n && p + n <= stop && b < 0xF8) {
                 c = b & (0x7Fu >> n);
                 for (int k = 1; k < n; ++k) {
                     if ((p[k] & 0xC0) != 0x80) {
@@ -369,10 +375,10 @@ Fast transcodeUtf8(int source, uint64_t size, uint64_t start, bool guessed, cons
             else
                 *o++ = uint8_t(w);
         }
-        carry = uint64_t(end - p);
+        carry = uint64_t(stop - p);
         std::memmove(in.data, p, carry);
         if (progress)
-            progress(context, int((at - carry) * 100 / (size ? size : 1)));
+            progress(context, int((at - carry - start) * 100 / (end > start ? end - start : 1)));
         if (last && carry == 0)
             break;
         if (last) {
@@ -441,9 +447,75 @@ int32_t transcode(int source, uint64_t size, SourceEncoding encoding, const uint
     if (memory.get() < 0)
         return BRENVIK_OUT_OF_MEMORY;
     if (form == Form::Utf8) {
+        // Two halves at once, split at an ASCII delimiter so that no word or
+        // character spans them. The second half writes where the first
+        // cannot reach (its input size); the gap between is filled with line
+        // feeds, which end words and hold none.
+        uint64_t split = size;
+        if (size - start >= (4u << 20)) {
+            uint8_t probe[4096];
+            for (uint64_t at = start + (size - start) / 2; at < size && split == size;) {
+                const ssize_t r = ::pread(source, probe, sizeof probe, off_t(at));
+                if (r <= 0)
+                    break;
+                for (ssize_t k = 0; k < r; ++k) {
+                    if (probe[k] < 0x80 && delimiter[probe[k]]) {
+                        split = at + uint64_t(k);
+                        break;
+                    }
+                }
+                at += uint64_t(r);
+            }
+        }
+        struct Half
+        {
+            int source, out;
+            uint64_t start, end, outStart;
+            bool guessed;
+            const uint8_t *delimiter;
+            uint64_t written = 0, skipped = 0;
+            Fast result = Fast::Done;
+            static void *main(void *self)
+            {
+                auto *h = static_cast<Half *>(self);
+                h->result = transcodeUtf8(h->source, h->start, h->end, h->outStart, h->guessed, h->delimiter, h->out,
+                                          h->written, h->skipped, nullptr, nullptr);
+                return nullptr;
+            }
+        };
+        Half second{source, memory.get(), split, size, split - start, guessed, delimiter};
+        pthread_t thread{};
+        const bool threaded = split < size && pthread_create(&thread, nullptr, &Half::main, &second) == 0;
         uint64_t written = 0, skipped = 0;
-        switch (
-            transcodeUtf8(source, size, start, guessed, delimiter, memory.get(), written, skipped, progress, context)) {
+        Fast result = transcodeUtf8(source, start, threaded ? split : size, 0, guessed, delimiter, memory.get(),
+                                    written, skipped, progress, context);
+        if (threaded) {
+            pthread_join(thread, nullptr);
+            if (result == Fast::Done)
+                result = second.result;
+            if (result == Fast::Done) {
+                // Line feeds from the first half's end to where the second began.
+                Buffer<uint8_t> feeds;
+                const uint64_t gap = second.outStart - written;
+                const uint64_t chunk = std::min<uint64_t>(gap, 1u << 20);
+                if (gap && !feeds.allocate(chunk))
+                    return BRENVIK_OUT_OF_MEMORY;
+                if (gap)
+                    std::memset(feeds.data, '\n', chunk);
+                for (uint64_t at = written; at < second.outStart;) {
+                    const ssize_t w =
+                        ::pwrite(memory.get(), feeds.data, std::min<uint64_t>(chunk, second.outStart - at), off_t(at));
+                    if (w < 0 && errno == EINTR)
+                        continue;
+                    if (w <= 0)
+                        return BRENVIK_OUT_OF_MEMORY;
+                    at += uint64_t(w);
+                }
+                written = second.written;
+                skipped += second.skipped;
+            }
+        }
+        switch (result) {
         case Fast::NotUtf8:
             return BRENVIK_OK; // not UTF-8 after all: read the source as it is
         case Fast::ReadFailed:

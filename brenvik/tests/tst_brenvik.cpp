@@ -533,7 +533,7 @@ void testUnicodeSources()
 {
     // A UTF-8 or UTF-16 source gives, byte for byte, the dictionary of its
     // Windows-1251 form; reading from the threads' split point included.
-    const std::string windows1251 = sampleText(3u << 20, 31);
+    const std::string windows1251 = sampleText(6u << 20, 31); // past the size where two threads convert
     const std::string utf8 = utf8Of(windows1251);
     writeFile(path("w.txt"), windows1251);
     CHECK(createdicdll(path("w.txt").c_str(), path("w.slo").c_str(), kDefault.c_str(), 2, nullptr, nullptr)
