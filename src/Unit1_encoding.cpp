@@ -49,7 +49,7 @@ void TForm1::updateEncodingMenu()
     m_encodingMenu->clear();
     const textformat::Format &f = m_layout.format;
 
-    m_encodingMenu->addSection(QStringLiteral("Открыть заново в кодировке"));
+    m_encodingMenu->addSection(QStringLiteral("Перечитать в кодировке"));
     for (const Encoding e : kReopen) {
         QAction *a = m_encodingMenu->addAction(textformat::encodingName(e));
         a->setEnabled(!FileName.isEmpty());
