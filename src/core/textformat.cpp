@@ -24,6 +24,48 @@ const char *codecName(Encoding e)
     }
 }
 
+// UTF-8 to text, strictly: nothing for a malformed byte. Russian text is
+// mostly two-byte letters, which the general decoder takes the slow way.
+std::optional<QString> decodeUtf8(QByteArrayView bytes)
+{
+    QString out(bytes.size(), Qt::Uninitialized);
+    char16_t *d = reinterpret_cast<char16_t *>(out.data());
+    const auto *p = reinterpret_cast<const uchar *>(bytes.data());
+    const uchar *end = p + bytes.size();
+    while (p < end) {
+        const uchar b = *p;
+        if (b < 0x80) {
+            *d++ = b;
+            ++p;
+            continue;
+        }
+        if (b >= 0xC2 && b < 0xE0 && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
+            *d++ = char16_t(((b & 0x1F) << 6) | (p[1] & 0x3F));
+            p += 2;
+            continue;
+        }
+        if (b >= 0xE0 && b < 0xF0 && end - p >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
+            const char16_t c = char16_t(((b & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
+            if (c >= 0x800 && (c < 0xD800 || c > 0xDFFF)) {
+                *d++ = c;
+                p += 3;
+                continue;
+            }
+        }
+        // Four bytes, and every fault: the general decoder, from here on.
+        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        const QString rest = decoder.decode(QByteArrayView(p, end - p));
+        if (decoder.hasError())
+            return std::nullopt;
+        const qsizetype done = d - reinterpret_cast<char16_t *>(out.data());
+        out.truncate(done);
+        out.append(rest);
+        return out;
+    }
+    out.truncate(d - reinterpret_cast<char16_t *>(out.data()));
+    return out;
+}
+
 std::optional<QString> decodeStrict(QByteArrayView bytes, QStringConverter::Encoding e)
 {
     QStringDecoder decoder(e, QStringConverter::Flag::Stateless);
@@ -285,7 +327,7 @@ Decoded decode(QByteArray bytes, std::optional<Encoding> forced)
     switch (e) {
     case Encoding::Utf8:
         f.bom = utf8Bom;
-        text = decodeStrict(QByteArrayView(bytes).sliced(utf8Bom ? 3 : 0), QStringConverter::Utf8);
+        text = decodeUtf8(QByteArrayView(bytes).sliced(utf8Bom ? 3 : 0));
         break;
     case Encoding::Utf16LE:
     case Encoding::Utf16BE:

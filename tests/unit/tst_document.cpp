@@ -141,6 +141,32 @@ private slots:
         QCOMPARE(document::toBytes(d.text, d.layout), file); // whatever it is read as, it is written back the same
     }
 
+    // UTF-8 is read strictly: well-formed text as Qt's own decoder reads it,
+    // anything malformed as Windows-1251 (every byte kept).
+    void utf8IsReadStrictly_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("one to four bytes") << QByteArray("a \xd0\x96 \xe2\x80\x94 \xf0\x9f\x98\x80 z") << true;
+        QTest::newRow("em dash then Russian") << QByteArray("\xe2\x80\x94\xd0\xb4\xd0\xb0") << true;
+        QTest::newRow("overlong two bytes") << QByteArray("\xc1\xbf") << false;
+        QTest::newRow("overlong three bytes") << QByteArray("\xe0\x9f\xbf") << false;
+        QTest::newRow("a surrogate") << QByteArray("\xed\xa0\x80") << false;
+        QTest::newRow("cut short") << QByteArray("ab\xd0") << false;
+        QTest::newRow("lone continuation") << QByteArray("\x80") << false;
+        QTest::newRow("beyond the last plane") << QByteArray("\xf4\x90\x80\x80") << false;
+    }
+    void utf8IsReadStrictly()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, valid);
+        const textformat::Decoded d = textformat::decode(file, textformat::Encoding::Utf8);
+        QCOMPARE(d.layout.format.encoding, valid ? textformat::Encoding::Utf8 : textformat::Encoding::Windows1251);
+        if (valid)
+            QCOMPARE(d.text, QString::fromUtf8(file));
+        QCOMPARE(document::toBytes(d.text, d.layout), file);
+    }
+
     void unencodableInTheFilesEncoding_data()
     {
         QTest::addColumn<int>("encoding");
