@@ -89,14 +89,14 @@ private slots:
         QCOMPARE(wordLeftOf(line, column, [&](QChar c) { return set.contains(c); }).toString(), word);
     }
 
-    void wordLeftOfAsksTheCurrentSpecification()
+    void wordLeftOfAsksTheCurrentDelimiters()
     {
-        // The specification may change between two calls; nothing is kept.
-        QString spec = QStringLiteral("-");
+        // The delimiter field may change between two calls; nothing is kept.
+        QString notation = QStringLiteral("-");
         CachedDelimiterSet cache;
-        const auto isDelimiter = [&](QChar c) { return cache.contains(spec, c); };
+        const auto isDelimiter = [&](QChar c) { return cache.contains(notation, c); };
         QCOMPARE(wordLeftOf(u"a-b c", 5, isDelimiter).toString(), QStringLiteral("b c"));
-        spec = QStringLiteral(" ");
+        notation = QStringLiteral(" ");
         QCOMPARE(wordLeftOf(u"a-b c", 5, isDelimiter).toString(), QStringLiteral("c"));
     }
 
