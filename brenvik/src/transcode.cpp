@@ -42,57 +42,80 @@ int byteOf(uint32_t c)
     return kUnmapped;
 }
 
-// Output into a memory file; a word found bad is taken back by moving the
-// write position to where it began.
-class Output
+// Windows-1251 text into a memory file, word by word. A word found to hold
+// a character Windows-1251 lacks is taken back at its end by moving the
+// write position to where it began, also into text already written.
+class WordOutput
 {
 public:
-    explicit Output(int fd) : m_fd(fd) {}
-    bool init() { return m_buffer.allocate(kSize); }
-    bool put(uint8_t b)
+    WordOutput(int fd, uint64_t start) : m_fd(fd), m_base(start), m_wordStart(start) {}
+    bool init()
     {
-        if (m_used == kSize && !flush())
+        if (!m_buffer.allocate(kSize))
             return false;
-        m_buffer.data[m_used++] = b;
+        m_o = m_buffer.data;
         return true;
     }
-    uint64_t position() const { return m_base + m_used; }
-    void rewind(uint64_t to)
+    // Room for n more bytes (n at most half the buffer).
+    bool reserve(uint64_t n) { return uint64_t(m_o - m_buffer.data) + n <= kSize || flush(); }
+    void letter(uint8_t b) { *m_o++ = b; } // kept until the word's end tells whether it stays
+    void lacking() { m_bad = true; }
+    void delimiter(uint8_t d)
     {
-        if (to >= m_base) {
-            m_used = to - m_base;
+        if (m_bad)
+            takeBack();
+        *m_o++ = d;
+        m_wordStart = position();
+    }
+    bool finish()
+    {
+        if (m_bad)
+            takeBack();
+        return flush();
+    }
+    uint64_t position() const { return m_base + uint64_t(m_o - m_buffer.data); }
+    uint64_t skipped() const { return m_skipped; }
+    static constexpr uint64_t kSize = 2u << 20;
+
+private:
+    void takeBack()
+    {
+        ++m_skipped;
+        m_bad = false;
+        if (m_wordStart >= m_base) {
+            m_o = m_buffer.data + (m_wordStart - m_base);
         } else {
-            m_base = to;
-            m_used = 0;
+            m_base = m_wordStart; // the word began in text already written: write over it
+            m_o = m_buffer.data;
         }
     }
     bool flush()
     {
-        uint64_t done = 0;
-        while (done < m_used) {
-            const ssize_t w = ::pwrite(m_fd, m_buffer.data + done, m_used - done, off_t(m_base + done));
+        const uint64_t n = uint64_t(m_o - m_buffer.data);
+        for (uint64_t done = 0; done < n;) {
+            const ssize_t w = ::pwrite(m_fd, m_buffer.data + done, n - done, off_t(m_base + done));
             if (w < 0 && errno == EINTR)
                 continue;
             if (w <= 0)
                 return false;
             done += uint64_t(w);
         }
-        m_base += m_used;
-        m_used = 0;
+        m_base += n;
+        m_o = m_buffer.data;
         return true;
     }
 
-private:
-    static constexpr uint64_t kSize = 1u << 20;
     int m_fd;
     Buffer<uint8_t> m_buffer;
-    uint64_t m_base = 0, m_used = 0;
+    uint8_t *m_o = nullptr;
+    uint64_t m_base, m_wordStart, m_skipped = 0;
+    bool m_bad = false;
 };
 
 enum class Form { Utf8, Utf16LE, Utf16BE };
 
-// Reads the source in blocks and hands out code points. A malformed
-// sequence is kNone with `malformed` set.
+// Reads a UTF-16 source in blocks and hands out code points; an odd last
+// byte is kNone with `malformed` set.
 class Decoder
 {
 public:
@@ -107,8 +130,6 @@ public:
     {
         if (!ensure(1))
             return false;
-        if (m_form == Form::Utf8)
-            return nextUtf8(c);
         if (!ensure(2)) {
             malformed = true; // an odd byte at the end
             c = kNone;
@@ -136,58 +157,6 @@ private:
         return m_form == Form::Utf16LE ? uint32_t(p[0] | (p[1] << 8)) : uint32_t((p[0] << 8) | p[1]);
     }
     uint32_t unit() const { return unitAt(0); }
-
-    bool nextUtf8(uint32_t &c)
-    {
-        const uint8_t b = m_buffer.data[m_pos];
-        if (b < 0x80) {
-            ++m_pos;
-            c = b;
-            return true;
-        }
-        int extra = 0;
-        uint32_t min = 0;
-        if ((b & 0xE0) == 0xC0) {
-            extra = 1;
-            c = b & 0x1F;
-            min = 0x80;
-        } else if ((b & 0xF0) == 0xE0) {
-            extra = 2;
-            c = b & 0x0F;
-            min = 0x800;
-        } else if ((b & 0xF8) == 0xF0) {
-            extra = 3;
-            c = b & 0x07;
-            min = 0x10000;
-        } else {
-            ++m_pos;
-            malformed = true;
-            c = kNone;
-            return true;
-        }
-        if (!ensure(uint64_t(extra) + 1)) {
-            ++m_pos;
-            malformed = true;
-            c = kNone;
-            return true;
-        }
-        for (int k = 1; k <= extra; ++k) {
-            const uint8_t t = m_buffer.data[m_pos + uint64_t(k)];
-            if ((t & 0xC0) != 0x80) {
-                ++m_pos;
-                malformed = true;
-                c = kNone;
-                return true;
-            }
-            c = (c << 6) | (t & 0x3F);
-        }
-        m_pos += uint64_t(extra) + 1;
-        if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-            malformed = true;
-            c = kNone;
-        }
-        return true;
-    }
 
     // At least n bytes ahead in the buffer, unless the file ends first.
     bool ensure(uint64_t n)
@@ -253,55 +222,27 @@ struct SmallTable
 
 enum class Fast { Done, NotUtf8, ReadFailed, NoMemory };
 
-// UTF-8 in blocks, with the common case (ASCII and two-byte letters) in one
-// tight loop. A word with a character Windows-1251 lacks is taken back by
-// moving the output's end to where the word began.
-// Converts the source range [start, end) and writes it from outStart on.
+// UTF-8 of the source range [start, end) in blocks, written from outStart
+// on, with the common case (ASCII and two-byte letters) in one tight loop.
 Fast transcodeUtf8(int source, uint64_t start, uint64_t end, uint64_t outStart, bool guessed,
                    const uint8_t delimiter[256], int out, uint64_t &written, uint64_t &skipped,
                    void (*progress)(void *, int), void *context)
 {
     static const SmallTable table;
-    constexpr uint64_t kBlock = 1u << 20;
-    Buffer<uint8_t> in, buf;
-    if (!in.allocate(kBlock + 8) || !buf.allocate(2 * kBlock))
+    constexpr uint64_t kBlock = WordOutput::kSize / 2;
+    Buffer<uint8_t> in;
+    WordOutput text(out, outStart);
+    if (!in.allocate(kBlock + 8) || !text.init())
         return Fast::NoMemory;
-    uint64_t base = outStart;      // file position of buf[0]
-    uint8_t *o = buf.data;         // next output byte
-    uint64_t wordStart = outStart; // file position where the current word began
-    bool bad = false;
+    const auto put = [&](int w) {
+        if (w < 0)
+            text.lacking();
+        else if (delimiter[w])
+            text.delimiter(uint8_t(w));
+        else
+            text.letter(uint8_t(w));
+    };
     uint64_t carry = 0, at = start;
-    skipped = 0;
-    const auto flush = [&]() -> bool {
-        const uint64_t n = uint64_t(o - buf.data);
-        for (uint64_t done = 0; done < n;) {
-            const ssize_t w = ::pwrite(out, buf.data + done, n - done, off_t(base + done));
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0)
-                return false;
-            done += uint64_t(w);
-        }
-        base += n;
-        o = buf.data;
-        return true;
-    };
-    const auto takeBackWord = [&] {
-        ++skipped;
-        bad = false;
-        if (wordStart >= base) {
-            o = buf.data + (wordStart - base);
-        } else {
-            base = wordStart; // the word began in text already written: write over it
-            o = buf.data;
-        }
-    };
-    const auto endWord = [&](uint8_t d) {
-        if (bad)
-            takeBackWord();
-        *o++ = d;
-        wordStart = base + uint64_t(o - buf.data);
-    };
     for (;;) {
         uint64_t got = 0;
         while (at < end && carry + got < kBlock) {
@@ -318,28 +259,19 @@ Fast transcodeUtf8(int source, uint64_t start, uint64_t end, uint64_t outStart, 
         }
         const bool last = at >= end || got == 0;
         const uint8_t *p = in.data, *stop = in.data + carry + got;
-        if (uint64_t(o - buf.data) + (carry + got) > 2 * kBlock && !flush())
+        if (!text.reserve(carry + got)) // a block's text is never longer than its bytes
             return Fast::NoMemory;
         while (p < stop) {
             const uint8_t b = *p;
             if (b < 0x80) {
                 ++p;
-                if (delimiter[b])
-                    endWord(b);
-                else
-                    *o++ = b; // a bad word's bytes are taken back at its end
+                put(b);
                 continue;
             }
             // Russian letters first: D0 or D1 and one byte, straight to their Windows-1251 byte.
             if ((b == 0xD0 || b == 0xD1) && p + 1 < stop && (p[1] & 0xC0) == 0x80) {
-                const int w = table.byte[((b & 0x1Fu) << 6) | (p[1] & 0x3Fu)];
+                put(table.byte[((b & 0x1Fu) << 6) | (p[1] & 0x3Fu)]);
                 p += 2;
-                if (w < 0)
-                    bad = true;
-                else if (delimiter[w])
-                    endWord(uint8_t(w));
-                else
-                    *o++ = uint8_t(w);
                 continue;
             }
             const int n = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 0;
@@ -362,18 +294,12 @@ Fast transcodeUtf8(int source, uint64_t start, uint64_t end, uint64_t outStart, 
             if (c == kNone) {
                 if (guessed)
                     return Fast::NotUtf8;
-                bad = true;
+                text.lacking();
                 ++p;
                 continue;
             }
             p += n;
-            const int w = c < 0x800 ? table.byte[c] : byteOf(c);
-            if (w < 0)
-                bad = true;
-            else if (delimiter[w])
-                endWord(uint8_t(w));
-            else
-                *o++ = uint8_t(w);
+            put(c < 0x800 ? table.byte[c] : byteOf(c));
         }
         carry = uint64_t(stop - p);
         std::memmove(in.data, p, carry);
@@ -385,16 +311,14 @@ Fast transcodeUtf8(int source, uint64_t start, uint64_t end, uint64_t outStart, 
             // A sequence cut off by the end of the file.
             if (guessed)
                 return Fast::NotUtf8;
-            bad = true;
-            carry = 0;
+            text.lacking();
             break;
         }
     }
-    if (bad)
-        takeBackWord();
-    if (!flush())
+    if (!text.finish())
         return Fast::NoMemory;
-    written = base;
+    written = text.position();
+    skipped = text.skipped();
     return Fast::Done;
 }
 
@@ -534,54 +458,36 @@ int32_t transcode(int source, uint64_t size, SourceEncoding encoding, const uint
     }
 
     Decoder in(source, size, start, form);
-    Output text(memory.get());
+    WordOutput text(memory.get(), 0);
     if (!in.init() || !text.init())
         return BRENVIK_OUT_OF_MEMORY;
-
-    uint64_t wordStart = 0, skipped = 0;
-    bool bad = false;
     int reported = -1;
     uint32_t c = 0;
     while (in.next(c)) {
-        if (in.malformed) {
-            if (guessed)
-                return BRENVIK_OK; // not UTF-8 after all: read the source as it is
-            in.malformed = false;
-        }
+        in.malformed = false; // named UTF-16: a broken unit is a character Windows-1251 lacks
         const int b = c == kNone ? kUnmapped : byteOf(c);
-        if (b != kUnmapped && delimiter[b]) {
-            if (bad) {
-                text.rewind(wordStart);
-                ++skipped;
-                bad = false;
-            }
-            if (!text.put(uint8_t(b)))
-                return BRENVIK_OUT_OF_MEMORY;
-            wordStart = text.position();
+        if (!text.reserve(1))
+            return BRENVIK_OUT_OF_MEMORY;
+        if (b == kUnmapped) {
+            text.lacking();
+        } else if (delimiter[b]) {
+            text.delimiter(uint8_t(b));
             const int percent = int(in.consumed() * 100 / (size ? size : 1));
             if (progress && percent != reported) {
                 reported = percent;
                 progress(context, percent);
             }
-            continue;
+        } else {
+            text.letter(uint8_t(b));
         }
-        if (b == kUnmapped)
-            bad = true;
-        else if (!bad && !text.put(uint8_t(b)))
-            return BRENVIK_OUT_OF_MEMORY;
     }
     if (in.failed)
         return BRENVIK_READ_FAILED;
-    if (bad) {
-        text.rewind(wordStart);
-        ++skipped;
-    }
-    if (!text.flush() || ::ftruncate(memory.get(), off_t(text.position())) != 0)
+    if (!text.finish() || ::ftruncate(memory.get(), off_t(text.position())) != 0)
         return BRENVIK_OUT_OF_MEMORY;
     out.size = text.position();
-    out.skipped = skipped;
-    out.fd = memory.get();
-    memory.release();
+    out.skipped = text.skipped();
+    out.fd = memory.release();
     return BRENVIK_OK;
 }
 

@@ -1,6 +1,6 @@
 #include "controls/editor.h"
 
-#include "core/altlayout.h"
+#include "controls/keydown.h"
 #include "platform/vkeys.h"
 
 #include <QApplication>
@@ -366,15 +366,13 @@ bool Editor::eventFilter(QObject *watched, QEvent *event)
 void Editor::keyPressEvent(QKeyEvent *event)
 {
     const int qtKey = event->key();
-    quint16 key = vkeys::virtualKey(*event);
-    const TShiftState shift = vkeys::shiftState(*event);
     if (qtKey == Qt::Key_Control) {
         startCtrlPress();
         // A completion now would end the redo history before Ctrl+Y or
         // Ctrl+Shift+Z could use it: with redo steps waiting, the press
         // completes at its release, when no chord has been made.
         if (document()->isRedoAvailable()) {
-            m_ctrlDeferred = shift;
+            m_ctrlDeferred = vkeys::shiftState(*event);
             event->accept();
             return;
         }
@@ -384,16 +382,8 @@ void Editor::keyPressEvent(QKeyEvent *event)
         endCtrlPress(); // its release went elsewhere
     }
 
-    if (m_keyDown)
-        m_keyDown(key, shift);
-    if (key == 0) {
-        event->accept();
+    if (takeKeyDown(*event, m_keyDown))
         return;
-    }
-    if (altSuppressesText(event->modifiers(), event->text())) {
-        event->accept();
-        return;
-    }
     // Undo and redo by the keys users of every desktop expect, whatever
     // key scheme the platform's theme picks.
     const auto mods = event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);

@@ -1,6 +1,6 @@
 #include "controls/searchedit.h"
 
-#include "core/altlayout.h"
+#include "controls/keydown.h"
 #include "platform/vkeys.h"
 
 #include <QFocusEvent>
@@ -8,18 +8,8 @@
 
 void SearchEdit::keyPressEvent(QKeyEvent *event)
 {
-    quint16 key = vkeys::virtualKey(*event);
-    if (m_keyDown)
-        m_keyDown(key, vkeys::shiftState(*event));
-    if (key == 0) {
-        event->accept();
-        return;
-    }
-    if (altSuppressesText(event->modifiers(), event->text())) {
-        event->accept();
-        return;
-    }
-    QLineEdit::keyPressEvent(event);
+    if (!takeKeyDown(*event, m_keyDown))
+        QLineEdit::keyPressEvent(event);
 }
 
 void SearchEdit::keyReleaseEvent(QKeyEvent *event)

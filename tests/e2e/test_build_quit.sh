@@ -76,12 +76,9 @@ start_build() {
 quit_now() {
   xdotool windowfocus "$WID" 2>/dev/null || true
   xdotool key F10
-  local status=""
-  for _ in $(seq 1 30); do
-    kill -0 "$ZARVO_PID" 2>/dev/null || { status=0; wait "$ZARVO_PID" || status=$?; break; }
-    sleep 0.1
-  done
-  [ -n "$status" ] || fail "$1: program still running 3 s after F10"
+  wait_for 3 bash -c "! kill -0 $ZARVO_PID 2>/dev/null" || fail "$1: program still running 3 s after F10"
+  local status=0
+  wait "$ZARVO_PID" || status=$?
   [ "$status" = 0 ] || fail "$1: exit status $status: $(cat "$WORK/zarvo.log")"
   if grep -Eq "QThread|Destroyed|Abort|Segmentation|terminate" "$WORK/zarvo.log"; then
     fail "$1: $(cat "$WORK/zarvo.log")"
