@@ -155,6 +155,17 @@ private slots:
         QTest::newRow("cut short") << QByteArray("ab\xd0") << false;
         QTest::newRow("lone continuation") << QByteArray("\x80") << false;
         QTest::newRow("beyond the last plane") << QByteArray("\xf4\x90\x80\x80") << false;
+        // ASCII goes in blocks of sixteen: a character or a fault on either side of a block's edge.
+        const QByteArray run(15, 'a');
+        for (const int extra : {0, 1, 2, 17}) {
+            const QByteArray ascii = run + QByteArray(extra, 'b');
+            QTest::addRow("Russian after %d ASCII", int(ascii.size())) << ascii + "\xd0\x96\xd1\x8f " + ascii << true;
+            QTest::addRow("em dash after %d ASCII", int(ascii.size())) << ascii + "\xe2\x80\x94" + ascii << true;
+            QTest::addRow("emoji after %d ASCII", int(ascii.size())) << ascii + "\xf0\x9f\x98\x80" << true;
+            QTest::addRow("fault after %d ASCII", int(ascii.size())) << ascii + "\xd0" + ascii << false;
+            QTest::addRow("cut short after %d Russian", int(ascii.size()))
+                << QByteArray("\xd0\x96").repeated(ascii.size()) + "\xd0" << false;
+        }
     }
     void utf8IsReadStrictly()
     {
