@@ -105,13 +105,32 @@ void onProgress2(int32_t value)
     show();
 }
 
+constexpr const char *kUsageLine = "usage: zarvo-dict SOURCE TARGET [--delims DELIMS] [--min N] "
+                                   "[--encoding auto|utf-8|utf-16le|utf-16be|windows-1251]\n";
+
 int usage(const char *why)
 {
-    std::fprintf(stderr,
-                 "zarvo-dict: %s\nusage: zarvo-dict SOURCE TARGET [--delims DELIMS] [--min N] "
-                 "[--encoding auto|utf-8|utf-16le|utf-16be|windows-1251]\n",
-                 why);
+    std::fprintf(stderr, "zarvo-dict: %s\n%s", why, kUsageLine);
     return kUsage;
+}
+
+int help()
+{
+    std::fputs(kUsageLine, stdout);
+    std::fputs("\nСтроит словарь Zarvo (.slo) из текста SOURCE и пишет его в TARGET.\n\n"
+               "  --delims DELIMS   символы-разделители слов; ^p - перевод строки, ^t - табуляция\n"
+               "                    (по умолчанию: +-*/;.\" ',!?()[]{}^p^t)\n"
+               "  --min N           не включать слова короче N букв, 0..20 (по умолчанию 4)\n"
+               "  --encoding NAME   кодировка текста; auto узнаёт UTF-8 и UTF-16 по метке и по байтам,\n"
+               "                    иначе Windows-1251 (по умолчанию auto)\n"
+               "  --help            эта справка\n"
+               "  --version         версия\n"
+               "  --                дальше только имена файлов\n\n"
+               "Словарь всегда в Windows-1251; слова с символами, которых в ней нет, пропускаются,\n"
+               "их число выводится. Код выхода: 0 - словарь записан, 64 - ошибка в командной строке,\n"
+               "иное - ошибка библиотеки (сообщение в stderr).\n",
+               stdout);
+    return 0;
 }
 
 // The source encodings by name; -1 for an unknown one.
@@ -139,9 +158,27 @@ int main(int argc, char **argv)
     const char *source = nullptr, *target = nullptr, *delims = kDefaultDelimiters;
     long minimum = kDefaultMinimum;
     int encoding = BRENVIK_SOURCE_AUTO;
+    bool options = true;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--delims" || arg == "--min" || arg == "--encoding") {
+        if (options && arg == "--help")
+            return help();
+        if (options && arg == "--version") {
+            std::printf("zarvo-dict %s\n", ZARVO_VERSION);
+            return 0;
+        }
+        if (options && arg == "--") {
+            options = false;
+        } else if (!options) {
+            if (!source)
+                source = argv[i];
+            else if (!target)
+                target = argv[i];
+            else
+                return usage("too many arguments");
+        } else if (arg.size() > 1 && arg[0] == '-' && arg != "--delims" && arg != "--min" && arg != "--encoding") {
+            return usage(("unknown option " + arg).c_str());
+        } else if (arg == "--delims" || arg == "--min" || arg == "--encoding") {
             if (i + 1 >= argc)
                 return usage("option needs a value");
             const char *value = argv[++i];

@@ -24,4 +24,12 @@ expect 4 "Размер файла $d/x.slo будет равен нулю" "$BIN
 expect 64 "usage" "$BIN/zarvo-dict" "$d/src.txt"
 expect 64 "--min" "$BIN/zarvo-dict" "$d/src.txt" "$d/x.slo" --min 21
 expect 64 "Windows-1251" "$BIN/zarvo-dict" "$d/src.txt" "$d/x.slo" --delims "中"
+expect 64 "unknown option --frobnicate" "$BIN/zarvo-dict" --frobnicate "$d/src.txt" "$d/x.slo"
+# --help and --version answer on standard output, status 0; -- ends the options.
+for opt in --help --version; do
+  out=$("$BIN/zarvo-dict" $opt 2>/dev/null) && [[ "$out" == *zarvo-dict* ]] || { echo "FAIL: $opt"; fail=1; }
+done
+cp "$d/src.txt" "$d/--help"
+(cd "$d" && "$BIN/zarvo-dict" -- --help dash.slo >/dev/null 2>&1) && cmp -s "$d/dash.slo" "$d/out.slo" \
+  || { echo "FAIL: -- before a source named --help"; fail=1; }
 exit $fail
