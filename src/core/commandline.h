@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-// The program's command line: `zarvo [--help] [--version] [--] [DOCUMENT]`.
+// The program's command line: `zarvo [--help] [--version] [--] [DOCUMENT...]`.
 namespace commandline {
 
 enum class Action { Run, Help, Version, Usage };
@@ -11,9 +11,10 @@ enum class Action { Run, Help, Version, Usage };
 struct Parsed
 {
     Action action = Action::Run;
-    QString document; // the first argument that is no option; empty for none
-    QString error;    // with Action::Usage: what is wrong
-    QString option;   // with Action::Usage: the option not known
+    QString document;   // the first argument that is no option; empty for none
+    QString error;      // with Action::Usage: what is wrong
+    QString option;     // with Action::Usage: the option not known
+    QStringList others; // further documents (a file manager passes all it was given), each for a window of its own
 };
 
 // Reads the arguments after the program's name. "--" ends the options, so a
