@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-unit test-asan test-tsan bench fuzz format format-check lint clean
+.PHONY: all deps build run test test-unit test-asan test-tsan bench fuzz format format-check lint package clean
 
 all: build
 
@@ -28,6 +28,10 @@ test-tsan: deps
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DZARVO_SANITIZE=thread $(CMAKE_FLAGS)
 	cmake --build build-tsan -j$(JOBS)
 	cd build-tsan && ctest --output-on-failure -L tsan
+
+# A Debian package in build/ (zarvo_VERSION-1_ARCH.deb).
+package: build
+	cd build && cpack -G DEB
 
 bench: build
 	bash scripts/bench.sh

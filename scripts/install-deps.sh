@@ -11,7 +11,11 @@ packages=(
   weston qt6-wayland
   fonts-dejavu-core
   clang libclang-rt-14-dev clang-format clang-tidy
-  fortunes-ru
+  python3
+  # The ready dictionaries are made from these texts and word lists.
+  fortunes-ru manpages-ru hunspell-ru hunspell-tools fortunes fortunes-min manpages wamerican-huge
+  # Icons, manual pages, Qt's own translations, and the tools that judge the installed files.
+  librsvg2-bin scdoc qt6-translations-l10n desktop-file-utils appstream man-db groff-base dpkg-dev file
 )
 
 missing=()

@@ -1,12 +1,15 @@
 #include "Unit1.h"
 
 #include "Unit2.h"
+#include "core/datapaths.h"
 #include "core/error.h"
 #include "core/profile.h"
 #include "core/settingvalues.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QFileInfo>
 #include <QSplitter>
 #include <QTimer>
 #include <QVariant>
@@ -16,9 +19,13 @@
 
 namespace {
 
-// Relative on purpose: the settings belong to the current directory, looked
-// up again at every read and write.
-const QString kSettingsPath = QStringLiteral("./Zarvo.ini");
+// "./Zarvo.ini" (relative on purpose: the settings belong to the current
+// directory, looked up again at every read and write), or for an installed
+// copy without one the file in the user's configuration folder.
+QString settingsPath()
+{
+    return datapaths::current().settings;
+}
 
 // X11 keeps window coordinates in 16 bits; larger values would only make the
 // server refuse the window.
@@ -28,7 +35,7 @@ constexpr int kMaxExtent = 32767;
 
 std::optional<qint32> readInt(const QString &section, const QString &key)
 {
-    const std::optional<QString> text = profile::read(kSettingsPath, section, key);
+    const std::optional<QString> text = profile::read(settingsPath(), section, key);
     return text ? settingvalues::parseInt(*text) : std::nullopt;
 }
 
@@ -39,8 +46,13 @@ qint32 readInt(const QString &section, const QString &key, qint32 current)
 
 void writeValue(const QString &section, const QString &key, const QString &value)
 {
-    if (!profile::writeString(kSettingsPath, section, key, value))
-        throw ZarvoError(QStringLiteral("Unable to write to %1").arg(kSettingsPath));
+    const QString path = settingsPath();
+    // The configuration folder of an installed copy is made on the first write.
+    const QString folder = QFileInfo(path).path();
+    if (!QFileInfo(folder).isDir())
+        QDir().mkpath(folder);
+    if (!profile::writeString(path, section, key, value))
+        throw ZarvoError(QStringLiteral("Unable to write to %1").arg(path));
 }
 
 void writeInt(const QString &section, const QString &key, qint32 value)
@@ -166,7 +178,7 @@ void TForm1::readSettings()
     font.color = readInt(fontSection, QStringLiteral("Color"), font.color);
     font.height = readInt(fontSection, QStringLiteral("Height"), font.height);
     // A font always has a name: an empty one keeps the name in effect.
-    const QString name = profile::readString(kSettingsPath, fontSection, QStringLiteral("Name"), font.name);
+    const QString name = profile::readString(settingsPath(), fontSection, QStringLiteral("Name"), font.name);
     if (!name.isEmpty())
         font.name = name;
     font.setPitch(readInt(fontSection, QStringLiteral("Pitch"), font.pitch));
@@ -177,7 +189,17 @@ void TForm1::readSettings()
 
 void TForm1::loadStoredDictionary()
 {
-    DicPath = profile::readString(kSettingsPath, QStringLiteral("Option"), QStringLiteral("Dic"), QString());
+    const std::optional<QString> stored =
+        profile::read(settingsPath(), QStringLiteral("Option"), QStringLiteral("Dic"));
+    // No Dic key at all is a first start: the ready dictionary of both
+    // languages, so that words complete from the first key. An empty value
+    // is the user's "no dictionary".
+    const QString shipped = datapaths::current().shipped;
+    const QString ready = shipped + QLatin1Char('/') + datapaths::firstStartDictionary();
+    if (stored)
+        DicPath = *stored;
+    else
+        DicPath = !shipped.isEmpty() && QFileInfo(ready).isFile() ? ready : QString();
     if (!DicPath.isEmpty())
         LoadDictionary(DicPath);
 }

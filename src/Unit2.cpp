@@ -7,6 +7,7 @@
 #include "controls/errorreport.h"
 #include "controls/shelllist.h"
 #include "controls/spinedit.h"
+#include "core/datapaths.h"
 #include "core/delimiters.h"
 #include "core/error.h"
 
@@ -48,6 +49,7 @@ TForm2::TForm2(QWidget *parent)
     setAttribute(Qt::WA_QuitOnClose, false);
 
     ShellListView1 = ui->ShellListView1;
+    ShellListView2 = ui->ShellListView2;
     Panel1 = ui->Panel1;
     Button4 = ui->Button4;
     Button1 = ui->Button1;
@@ -78,8 +80,15 @@ TForm2::TForm2(QWidget *parent)
     connect(Button2, &QPushButton::clicked, this, [this] { guarded([this] { Button2Click(); }); });
     connect(Button3, &QPushButton::clicked, this, [this] { guarded([this] { Button3Click(); }); });
     connect(BitBtn1, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn1Click(); }); });
-    connect(ShellListView1, &QAbstractItemView::doubleClicked, this,
-            [this] { guarded([this] { Button4Click(); }); });
+    for (ShellList *list : {ShellListView1, ShellListView2}) {
+        connect(list, &QAbstractItemView::doubleClicked, this, [this] { guarded([this] { Button4Click(); }); });
+        // One selection across both lists.
+        ShellList *other = list == ShellListView1 ? ShellListView2 : ShellListView1;
+        connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [list, other] {
+            if (list->selectionModel()->hasSelection())
+                other->clearSelection();
+        });
+    }
 
     // A folder that cannot be made is reported; the window exists all the same.
     guarded([this] { FormCreate(); });
@@ -93,15 +102,36 @@ TForm2::~TForm2()
 
 QString TForm2::dictionaryFolder()
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/slo");
+    return datapaths::current().dictionaries;
+}
+
+QString TForm2::selectedPath() const
+{
+    const QString ours = ShellListView1->selectedPath();
+    return ours.isEmpty() ? ShellListView2->selectedPath() : ours;
 }
 
 void TForm2::FormCreate()
 {
+    const datapaths::Places &places = datapaths::current();
+    ui->ShippedBox->setVisible(!places.shipped.isEmpty());
+    if (!places.shipped.isEmpty())
+        ShellListView2->setRootFolder(places.shipped);
     const QString folder = dictionaryFolder();
-    if (!QFileInfo(folder).isDir())
+    if (!QFileInfo(folder).isDir()) {
+        // Beside the program one level is made, as always; the user's data
+        // folder of an installed copy may lack its parents on a first start.
+        if (places.installed)
+            QDir().mkpath(folder);
         createFolder(folder);
+    }
     ShellListView1->setRootFolder(folder);
+}
+
+bool TForm2::isShipped(const QString &path)
+{
+    const QString shipped = datapaths::current().shipped;
+    return !shipped.isEmpty() && QFileInfo(path).absolutePath() == shipped;
 }
 
 void TForm2::showEvent(QShowEvent *event)
@@ -127,7 +157,7 @@ QString TForm2::runOpenDialog(const QString &title)
 
 void TForm2::Button4Click()
 {
-    const QString path = ShellListView1->selectedPath();
+    const QString path = selectedPath();
     if (path.isEmpty()) {
         showInformation(QStringLiteral("Сначало выделите словарь"));
         return;
@@ -145,8 +175,7 @@ void TForm2::Button1Click()
     if (source.isEmpty())
         return;
     SrcFile = source;
-    DstFile = QCoreApplication::applicationDirPath() + QStringLiteral("/slo/") + QFileInfo(source).fileName()
-              + QStringLiteral(".slo");
+    DstFile = dictionaryFolder() + QLatin1Char('/') + QFileInfo(source).fileName() + QStringLiteral(".slo");
     Delims = Edit1->text();
     if (Form3)
         Form3->exec();
@@ -154,9 +183,14 @@ void TForm2::Button1Click()
 
 void TForm2::Button2Click()
 {
-    const QString path = ShellListView1->selectedPath();
+    const QString path = selectedPath();
     if (path.isEmpty()) {
         showInformation(QStringLiteral("Выберите словарь"));
+        return;
+    }
+    if (isShipped(path)) {
+        showError(QStringLiteral("Словарь «%1» поставляется с программой, его нельзя удалить")
+                      .arg(QFileInfo(path).fileName()));
         return;
     }
     // Without asking; a folder or a file that cannot go simply stays.

@@ -27,6 +27,7 @@ public:
 
     // Controls.
     ShellList *ShellListView1 = nullptr;
+    ShellList *ShellListView2 = nullptr; // the ready dictionaries, shown when there are any
     QFrame *Panel1 = nullptr;
     QPushButton *Button4 = nullptr; // Выбрать
     QPushButton *Button1 = nullptr; // Создать
@@ -41,8 +42,11 @@ public:
     QLabel *Label1 = nullptr;
     QSpinBox *SpinEdit1 = nullptr; // the minimum word length (a SpinEdit)
 
-    // The folder `slo` beside the executable.
+    // The user's dictionary folder: `slo` beside the executable, or in the
+    // user's data folder for an installed copy.
     static QString dictionaryFolder();
+    // The selected item of either list; empty when none.
+    QString selectedPath() const;
 
     // Commands.
     void Button4Click(); // select
@@ -64,6 +68,7 @@ protected:
 
 private:
     void FormCreate();
+    static bool isShipped(const QString &path);
     QString runOpenDialog(const QString &title);
 
     Ui::TForm2 *ui;

@@ -1,11 +1,13 @@
 #include "Unit1.h"
 #include "Unit4.h"
+#include "controls/qttranslations.h"
 #include "controls/style.h"
 #include "core/commandline.h"
 #include "startup.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <QProcess>
 
 #include <cstdio>
 #include <unistd.h>
@@ -72,11 +74,18 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zarvo"));
     QApplication::setStyle(new ZarvoStyle);
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/zarvo.png")));
+    installQtTranslations();
+    QIcon icon;
+    for (const int size : {16, 32, 64, 256})
+        icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
 
     const commandline::Parsed parsed = commandline::parse(QApplication::arguments().mid(1));
     if (parsed.action != commandline::Action::Run)
         return answerWithoutWindow(parsed);
+    // Every further document gets a window (a process) of its own.
+    for (const QString &other : parsed.others)
+        QProcess::startDetached(QCoreApplication::applicationFilePath(), {QStringLiteral("--"), other});
     QStringList forms{QApplication::arguments().value(0)};
     if (!parsed.document.isEmpty())
         forms << parsed.document;

@@ -51,7 +51,7 @@ grep -aq '^[0-9]* quixotic'$'\r''$' "$SLO" || fail "quixotic missing from $SLO"
 
 # Select it: the list's keyboard search finds the item by its name.
 sleep 1                         # no sign outside the program: the folder watch refreshes the list
-click_at "$DIC" 200 150
+click_at "$DIC" 200 40            # in the list of the user's dictionaries, above the ready ones
 xdotool type --delay 20 "$NAME"
 click_at "$DIC" 405 28         # "Выбрать"
 # The window closes once the dictionary is loaded: millions of words take a while.

@@ -15,9 +15,11 @@ xdotool windowsize --sync "$WID" 640 480 || xdotool windowsize "$WID" 640 480
 key F10
 wait_exit
 
+# The first start selected the ready dictionary of both languages.
+ready="$(cd "$ZARVO_BIN/../share/zarvo" && pwd)/Русский и English.slo"
 expected=$(printf '%s\r\n' '[Form1]' 'ListBox1=121' 'WindowState=0' 'Top=80' 'Left=100' 'Height=480' 'Width=640' \
   '[Font]' 'Charset=1' 'Color=-16777208' 'Height=-11' 'Name=MS Sans Serif' 'Pitch=0' 'Size=8' 'Style=0' \
-  '[Option]' 'Dic=' | od -An -v -tx1 | tr -d ' \n')
+  '[Option]' "Dic=$ready" | iconv -f UTF-8 -t CP1251 | od -An -v -tx1 | tr -d ' \n')
 expect_bytes Zarvo.ini "$expected"
 
 start_zarvo

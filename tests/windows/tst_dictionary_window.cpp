@@ -4,6 +4,7 @@
 #include "Unit4.h"
 #include "controls/shelllist.h"
 #include "controls/spinedit.h"
+#include "core/datapaths.h"
 #include "core/delimiters.h"
 #include "fakedialogs.h"
 #include "startup.h"
@@ -156,11 +157,18 @@ private slots:
         QCOMPARE(Form2->Panel2->width(), Form2->width());
         QCOMPARE(Form2->Panel2->y() + 90, Form2->height());
         QCOMPARE(Form2->Panel1->x() + 91, Form2->width());
-        QCOMPARE(Form2->ShellListView1->geometry(), QRect(0, 0, Form2->width() - 91, Form2->height() - 90));
+        // The user's list above the ready dictionaries', both left of the buttons.
+        const QRect lists(0, 0, Form2->width() - 91, Form2->height() - 90);
+        QCOMPARE(Form2->ShellListView1->geometry().topLeft(), lists.topLeft());
+        QCOMPARE(Form2->ShellListView1->width(), lists.width());
+        QVERIFY(Form2->ShellListView2->isVisible());
+        QCOMPARE(Form2->ShellListView2->mapTo(Form2, QPoint(0, Form2->ShellListView2->height())).y(),
+                 lists.bottom() + 1);
 
         // Tab goes through the focusable controls in this order.
-        const QList<QWidget *> order{Form2->ShellListView1, Form2->Button2, Form2->Button1, Form2->Button3,
-                                     Form2->Button4, Form2->Edit1, Form2->SpinEdit1, Form2->BitBtn1};
+        const QList<QWidget *> order{Form2->ShellListView1, Form2->ShellListView2, Form2->Button2,
+                                     Form2->Button1,        Form2->Button3,        Form2->Button4,
+                                     Form2->Edit1,          Form2->SpinEdit1,      Form2->BitBtn1};
         QList<QWidget *> chain;
         QWidget *w = Form2->ShellListView1;
         do {
@@ -349,6 +357,40 @@ private slots:
         selectInList(kPrefix + "stays");
         Form2->Button2->click();
         QVERIFY(QFileInfo(folder).isDir());
+        QVERIFY(m_dialogs->messages.isEmpty());
+    }
+
+    // The ready dictionaries are listed below the user's: they can be
+    // selected, never deleted, and one selection spans both lists.
+    void readyDictionaries()
+    {
+        const QString shipped = datapaths::current().shipped;
+        QVERIFY2(!shipped.isEmpty(), "the build makes the ready dictionaries in share/zarvo");
+        QCOMPARE(Form2->ShellListView2->rootFolder(), shipped);
+        Form2->show();
+        const QString english = shipped + QStringLiteral("/English.slo");
+        QTRY_VERIFY(Form2->ShellListView2->selectName(QStringLiteral("English.slo")));
+        QCOMPARE(Form2->selectedPath(), english);
+
+        Form2->Button2->click();
+        QVERIFY(QFile::exists(english));
+        QCOMPARE(m_dialogs->messageTexts(),
+                 QStringList{"Словарь «English.slo» поставляется с программой, его нельзя удалить"});
+        QCOMPARE(m_dialogs->messages.first().kind, Kind::Error);
+        m_dialogs->clearRecords();
+
+        // Selecting in the user's list clears the other one.
+        testfiles::write(inSlo(kPrefix + "mine.slo"), "x");
+        selectInList(kPrefix + "mine.slo");
+        QVERIFY(Form2->ShellListView2->selectionModel()->selectedIndexes().isEmpty());
+        QCOMPARE(Form2->selectedPath(), inSlo(kPrefix + "mine.slo"));
+
+        QVERIFY(Form2->ShellListView2->selectName(QStringLiteral("English.slo")));
+        QVERIFY(Form2->ShellListView1->selectionModel()->selectedIndexes().isEmpty());
+        Form2->Button4->click();
+        QCOMPARE(DicPath, english);
+        QVERIFY(!Form2->isVisible());
+        QVERIFY(Form1->Words.size() >= 50000);
         QVERIFY(m_dialogs->messages.isEmpty());
     }
 

@@ -1,21 +1,25 @@
 #include "Unit1.h"
 #include "controls/dialogs.h"
-#include "controls/suggestionlist.h"
-#include "fakedialogs.h"
 #include "controls/editor.h"
+#include "controls/qttranslations.h"
+#include "controls/suggestionlist.h"
 #include "core/document.h"
 #include "core/recovery.h"
+#include "fakedialogs.h"
 #include "startup.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 
 #include "testfiles.h"
 
@@ -550,6 +554,30 @@ private slots:
         e->redo();
         e->redo();
         QCOMPARE(e->text(), QStringLiteral("hEYo"));
+    }
+
+    // Qt's own buttons and dialogs speak the user's language.
+    void qtTextsInTheUsersLanguage_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("cancel");
+        QTest::newRow("Russian") << "ru_RU"
+                                 << "Отмена";
+        QTest::newRow("English") << "C"
+                                 << "Cancel";
+    }
+    void qtTextsInTheUsersLanguage()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, cancel);
+        QTranslator *translator = installQtTranslations(QLocale(locale));
+        QCOMPARE(translator != nullptr, locale != QLatin1String("C"));
+        QDialogButtonBox box(QDialogButtonBox::Cancel);
+        QCOMPARE(box.button(QDialogButtonBox::Cancel)->text().remove(QLatin1Char('&')), cancel);
+        if (translator) {
+            QCoreApplication::removeTranslator(translator);
+            delete translator;
+        }
     }
 };
 

@@ -1,6 +1,8 @@
 #include "Unit1.h"
 #include "Unit2.h"
 #include "controls/suggestionlist.h"
+#include "core/cp1251.h"
+#include "core/datapaths.h"
 #include "fakedialogs.h"
 #include "startup.h"
 
@@ -26,12 +28,27 @@ QByteArray crlf(QByteArray text)
     return text.replace("\n", "\r\n");
 }
 
+// The dictionary a first start selects: the ready one of both languages.
+QString readyDictionary()
+{
+    return datapaths::current().shipped + QLatin1Char('/') + datapaths::firstStartDictionary();
+}
+
+// The settings file is Windows-1251.
+QByteArray inFile(const QString &text)
+{
+    QByteArray out;
+    cp1251::encode(text, out);
+    return out;
+}
+
 // The file a first session leaves behind, with the window at the given bounds.
 QByteArray firstSessionFile(const QByteArray &geometry)
 {
     return crlf("[Form1]\nListBox1=121\nWindowState=0\n" + geometry
                 + "[Font]\nCharset=1\nColor=-16777208\nHeight=-11\nName=MS Sans Serif\nPitch=0\n"
-                  "Size=8\nStyle=0\n[Option]\nDic=\n");
+                  "Size=8\nStyle=0\n[Option]\nDic="
+                + inFile(readyDictionary()) + "\n");
 }
 
 const QByteArray kDesignGeometry = "Top=120\nLeft=198\nHeight=375\nWidth=544\n";
@@ -86,8 +103,9 @@ private slots:
         QCOMPARE(Form1->FontDialog1, FontSpec());
         QCOMPARE(Form1->dialogFont().family(), QString("MS Sans Serif"));
         QCOMPARE(Form1->FontDialog1.size(96), 8);
-        QVERIFY(DicPath.isEmpty());
-        QVERIFY(Form1->Words.isEmpty());
+        // Words complete from the first key: the ready dictionary of both languages.
+        QCOMPARE(DicPath, readyDictionary());
+        QVERIFY(Form1->Words.size() >= 100000);
         QVERIFY(!QFile::exists(ini())); // reading never creates the file
         showAndWait();
         // Once framed, the outer bounds are still the designed ones.
@@ -130,7 +148,20 @@ private slots:
         QCOMPARE(testfiles::read(ini()),
                  crlf("[Form1]\nTop=120\nLeft=198\nHeight=375\nWidth=544\nWindowState=0\nListBox1=121\n"
                       "[Font]\nCharset=1\nColor=-16777208\nHeight=-11\nName=MS Sans Serif\nPitch=0\n"
-                      "Size=8\nStyle=0\n[Option]\nDic=\n"));
+                      "Size=8\nStyle=0\n[Option]\nDic="
+                      + inFile(readyDictionary()) + "\n"));
+    }
+
+    // An empty Dic is the user's "no dictionary", kept as it is.
+    void emptyDicMeansNoDictionary()
+    {
+        testfiles::write(ini(), crlf("[Option]\nDic=\n"));
+        start();
+        QVERIFY(DicPath.isEmpty());
+        QVERIFY(Form1->Words.isEmpty());
+        destroyForms();
+        QVERIFY(testfiles::read(ini()).contains("[Option]\r\nDic=\r\n"));
+        QCOMPARE(m_dialogs->messages.size(), 0);
     }
 
     void fontValues_data()
