@@ -102,6 +102,8 @@ void TForm1::FormCreate(const QStringList &arguments)
         applyFontToList();
         Form2 = new TForm2(this);
         Form2->setDictionaryLoader([this](const QString &path) { LoadDictionary(path); });
+        Form2->setLearnedForgetter([this] { forgetLearnedWords(); });
+        watchDelimiterField();
         loadStoredDictionary();
         if (arguments.size() > 1)
             OpenDocument(arguments.at(1));
@@ -111,6 +113,8 @@ void TForm1::FormCreate(const QStringList &arguments)
     if (!Form2) {
         Form2 = new TForm2(this);
         Form2->setDictionaryLoader([this](const QString &path) { LoadDictionary(path); });
+        Form2->setLearnedForgetter([this] { forgetLearnedWords(); });
+        watchDelimiterField();
     }
 }
 
@@ -263,6 +267,10 @@ void TForm1::Memo1KeyDown(quint16 &key, TShiftState shift)
     const QString other = AltLayoutChar(key, shift, Keyboard::current());
     if (!other.isEmpty())
         RichEdit1->typeText(other);
+    if (ctrlDigitCompletion(key, shift)) {
+        key = 0;
+        return;
+    }
     ctrlCompletion(key);
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "core/completion.h"
+#include "core/documentwords.h"
 #include "core/fileio.h"
 #include "core/fontdescription.h"
+#include "core/learnedwords.h"
 #include "core/recovery.h"
 #include "core/search.h"
 #include "core/shiftstate.h"
@@ -13,6 +16,7 @@
 #include <memory>
 
 class Editor;
+class QAction;
 class QCheckBox;
 class QFileSystemWatcher;
 class QMenu;
@@ -114,6 +118,23 @@ public:
     void UpdateSuggestions(const QString &word);
     void ListBox1Click();
     void ctrlCompletion(quint16 key);
+    // Ctrl+1 ... Ctrl+9: the first to ninth suggestion in view; true when the key was one.
+    bool ctrlDigitCompletion(quint16 key, TShiftState shift);
+
+    // Completion from the document's own words and from the words the user
+    // finishes (menu "Словарь"; off unless turned on).
+    void setDocumentWords(bool on);
+    void setLearning(bool on);
+    bool documentWordsOn() const { return m_docWords != nullptr; }
+    bool learningOn() const { return m_learning; }
+    const DocumentWords *documentWords() const { return m_docWords.get(); }
+    const LearnedWords &learnedWords() const { return m_learned; }
+    // The file of the current dictionary's learned counts.
+    QString learnedFile() const;
+    // Forgets the current dictionary's learned counts, file included.
+    void forgetLearnedWords();
+    // Writes the learned counts now, when they changed.
+    void saveLearnedWords();
 
     // Keys of the editor.
     void Memo1KeyDown(quint16 &key, TShiftState shift);
@@ -152,6 +173,11 @@ private:
     void FormDestroy();
     void FormActivate();
     void setupSuggestions(); // Unit1_words.cpp
+    void noteTextForWords(int from, int removed, int added);
+    void wordFinished(QByteArrayView lowered);
+    void completeWith(int row);
+    void loadLearnedFor(const QString &dictionary);
+    void watchDelimiterField();
     void setupSearch();      // Unit1_search.cpp
     void setupFiles();       // Unit1_files.cpp
     void setupRecovery();    // Unit1_recovery.cpp
@@ -182,6 +208,22 @@ private:
     bool m_diskGoneTold = false;
     bool m_diskCheckRunning = false;
     QFileSystemWatcher *m_watcher = nullptr;
+
+    // The document's words, while that option is on, and how many lines it
+    // last had (an edit's old lines are the new ones less the difference).
+    std::unique_ptr<DocumentWords> m_docWords;
+    int m_docWordsLines = 0;
+    // Finished words of the current dictionary, while learning is on.
+    LearnedWords m_learned;
+    bool m_learning = false;
+    bool m_learnedDirty = false;
+    QString m_learnedPath;
+    QTimer *m_learnedSave = nullptr;
+    QByteArray m_ctrlWord;                    // what the Ctrl press being held completed
+    int m_completedEnd = -1;                  // where the last completion ended: a delimiter there finishes nothing new
+    std::shared_ptr<const WordSet> m_wordSet; // the dictionary's words, built when first needed
+    QAction *m_docWordsItem = nullptr;
+    QAction *m_learnItem = nullptr;
 
     // Recovery of unsaved edits after a crash.
     std::unique_ptr<recovery::Writer> m_recovery;

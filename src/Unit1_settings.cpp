@@ -189,6 +189,9 @@ void TForm1::readSettings()
 
 void TForm1::loadStoredDictionary()
 {
+    // The completion options, before the dictionary and the document they work on.
+    setDocumentWords(readInt(QStringLiteral("Option"), QStringLiteral("DocWords"), 0) == 1);
+    setLearning(readInt(QStringLiteral("Option"), QStringLiteral("Learn"), 0) == 1);
     const std::optional<QString> stored =
         profile::read(settingsPath(), QStringLiteral("Option"), QStringLiteral("Dic"));
     // No Dic key at all is a first start: the ready dictionary of both
@@ -229,4 +232,13 @@ void TForm1::writeSettings()
     writeInt(fontSection, QStringLiteral("Style"), font.style);
 
     writeValue(QStringLiteral("Option"), QStringLiteral("Dic"), DicPath);
+    // Written when on, or when the file already has them: a file whose user
+    // never turned them on stays as it always was.
+    const auto writeOption = [this](const QString &key, bool on) {
+        if (on || readInt(QStringLiteral("Option"), key))
+            writeInt(QStringLiteral("Option"), key, on ? 1 : 0);
+    };
+    writeOption(QStringLiteral("DocWords"), documentWordsOn());
+    writeOption(QStringLiteral("Learn"), learningOn());
+    saveLearnedWords();
 }

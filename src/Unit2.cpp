@@ -55,6 +55,7 @@ TForm2::TForm2(QWidget *parent)
     Button1 = ui->Button1;
     Button2 = ui->Button2;
     Button3 = ui->Button3;
+    Button5 = ui->Button5;
     Panel2 = ui->Panel2;
     Label3 = ui->Label3;
     Edit1 = ui->Edit1;
@@ -80,6 +81,7 @@ TForm2::TForm2(QWidget *parent)
     connect(Button2, &QPushButton::clicked, this, [this] { guarded([this] { Button2Click(); }); });
     connect(Button3, &QPushButton::clicked, this, [this] { guarded([this] { Button3Click(); }); });
     connect(BitBtn1, &QPushButton::clicked, this, [this] { guarded([this] { BitBtn1Click(); }); });
+    connect(Button5, &QPushButton::clicked, this, [this] { guarded([this] { Button5Click(); }); });
     for (ShellList *list : {ShellListView1, ShellListView2}) {
         connect(list, &QAbstractItemView::doubleClicked, this, [this] { guarded([this] { Button4Click(); }); });
         // One selection across both lists.
@@ -210,6 +212,16 @@ void TForm2::Button3Click()
     // QFile::copy never overwrites an existing file.
     if (!QFile::copy(source, ShellListView1->rootFolder() + QLatin1Char('/') + name))
         showError(QStringLiteral("Сначало удалите словарь ") + name);
+}
+
+void TForm2::Button5Click()
+{
+    const QString name = DicPath.isEmpty() ? QStringLiteral("работы без словаря") : QFileInfo(DicPath).fileName();
+    const int answer = Dialogs::instance().ask(this, QStringLiteral("Словарь"),
+                                               QStringLiteral("Забыть слова, запомненные для %1?").arg(name),
+                                               {QStringLiteral("Забыть"), QStringLiteral("Отмена")});
+    if (answer == 0 && m_forgetLearned)
+        m_forgetLearned();
 }
 
 void TForm2::BitBtn1Click()

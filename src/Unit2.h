@@ -33,6 +33,7 @@ public:
     QPushButton *Button1 = nullptr; // Создать
     QPushButton *Button2 = nullptr; // Удалить
     QPushButton *Button3 = nullptr; // Копировать
+    QPushButton *Button5 = nullptr; // Забыть: the learned words of the current dictionary
     QFrame *Panel2 = nullptr;
     QLabel *Label3 = nullptr;
     QLineEdit *Edit1 = nullptr;   // the delimiter specification
@@ -54,6 +55,7 @@ public:
     void Button2Click(); // delete
     void Button3Click(); // copy in
     void BitBtn1Click(); // default delimiters
+    void Button5Click(); // forget learned words
 
     // IsDelimiter's answer for the field's current text.
     bool isDelimiter(QChar c);
@@ -62,6 +64,8 @@ public:
     // LoadDictionary); this window knows nothing of the main window.
     using DictionaryLoader = std::function<void(const QString &path)>;
     void setDictionaryLoader(DictionaryLoader loader) { m_loadDictionary = std::move(loader); }
+    // What forgetting the learned words does (the main window's).
+    void setLearnedForgetter(std::function<void()> forget) { m_forgetLearned = std::move(forget); }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -74,6 +78,7 @@ private:
     Ui::TForm2 *ui;
     QString m_lastChosen; // the open-file dialog opens on the file chosen last
     DictionaryLoader m_loadDictionary;
+    std::function<void()> m_forgetLearned;
     struct DelimiterCache;
     DelimiterCache *m_delimiters;
 };

@@ -405,11 +405,17 @@ void Editor::keyReleaseEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Control && !event->isAutoRepeat()) {
         const std::optional<TShiftState> deferred = std::exchange(m_ctrlDeferred, std::nullopt);
+        // The press ends without a chord: what it completed stays.
+        bool kept = m_ctrlUndoBase >= 0 && document()->availableUndoSteps() > m_ctrlUndoBase;
         endCtrlPress();
         if (deferred && m_keyDown) {
+            const int before = document()->availableUndoSteps();
             quint16 key = VK::Control;
             m_keyDown(key, *deferred);
+            kept = document()->availableUndoSteps() > before;
         }
+        if (kept && m_ctrlKept)
+            m_ctrlKept();
     }
     QPlainTextEdit::keyReleaseEvent(event);
 }

@@ -62,6 +62,9 @@ public:
     QColor textColor() const;
 
     void setKeyDownHandler(KeyHandler handler) { m_keyDown = std::move(handler); }
+    // Called when a Ctrl press is released without a chord after its key-down
+    // inserted something: the completion is the user's to keep.
+    void setCtrlKeptHandler(std::function<void()> handler) { m_ctrlKept = std::move(handler); }
     void setSelectionChangeHandler(SelectionHandler handler) { m_selectionChange = std::move(handler); }
     // Detaches and attaches the selection-change handler.
     void setSelectionChangeAttached(bool attached);
@@ -91,6 +94,7 @@ private:
     void endCtrlPress();
 
     KeyHandler m_keyDown;
+    std::function<void()> m_ctrlKept;
     SelectionHandler m_selectionChange;
     bool m_attached = true;
     int m_lastAnchor = -1;

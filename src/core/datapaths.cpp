@@ -34,10 +34,13 @@ Places resolve(const Environment &env)
     p.shipped = env.shippedDir.isEmpty() ? QString() : QDir::cleanPath(env.shippedDir);
     if (!p.installed) {
         p.dictionaries = programDir + QStringLiteral("/slo");
+        p.learned = programDir + QStringLiteral("/learned");
         p.settings = QStringLiteral("./Zarvo.ini");
         return p;
     }
-    p.dictionaries = baseFolder(env.dataHome, env.home, ".local/share") + QStringLiteral("/zarvo/slo");
+    const QString data = baseFolder(env.dataHome, env.home, ".local/share") + QStringLiteral("/zarvo");
+    p.dictionaries = data + QStringLiteral("/slo");
+    p.learned = data + QStringLiteral("/learned");
     p.settings = env.settingsInCurrentDir
         ? QStringLiteral("./Zarvo.ini")
         : baseFolder(env.configHome, env.home, ".config") + QStringLiteral("/zarvo/Zarvo.ini");

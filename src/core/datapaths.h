@@ -35,6 +35,7 @@ struct Places
     QString dictionaries; // the user's dictionary folder
     QString shipped;      // the ready dictionaries' folder; empty when there is none
     QString settings;     // the settings file
+    QString learned;      // the counts of finished words, one file per dictionary
 };
 
 // The file name of the ready dictionary chosen on a first start.

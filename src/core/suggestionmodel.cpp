@@ -4,10 +4,10 @@
 
 #include <limits>
 
-void SuggestionModel::setMatches(Matches matches)
+void SuggestionModel::setItems(SuggestionItems items)
 {
     beginResetModel();
-    m_matches = std::move(matches);
+    m_items = std::move(items);
     endResetModel();
 }
 
@@ -20,7 +20,7 @@ int SuggestionModel::rowCount(const QModelIndex &parent) const
 {
     if (parent.isValid())
         return 0;
-    return int(qMin<qsizetype>(m_matches.size(), std::numeric_limits<int>::max()));
+    return int(qMin<qsizetype>(m_items.size(), std::numeric_limits<int>::max()));
 }
 
 QVariant SuggestionModel::data(const QModelIndex &index, int role) const

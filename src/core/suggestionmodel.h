@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/suggestions.h"
+#include "core/completion.h"
 
 #include <QAbstractListModel>
 
@@ -12,17 +12,18 @@ class SuggestionModel : public QAbstractListModel
 public:
     using QAbstractListModel::QAbstractListModel;
 
-    void setMatches(Matches matches);
-    void clear() { setMatches(Matches()); }
-    const Matches &matches() const { return m_matches; }
+    void setMatches(Matches matches) { setItems(SuggestionItems(std::move(matches))); }
+    void setItems(SuggestionItems items);
+    void clear() { setItems(SuggestionItems()); }
+    const Matches &matches() const { return m_items.dictionary(); }
 
-    qsizetype count() const { return m_matches.size(); }
-    QByteArrayView wordBytes(qsizetype row) const { return m_matches.word(row); }
+    qsizetype count() const { return m_items.size(); }
+    QByteArrayView wordBytes(qsizetype row) const { return m_items.word(row); }
     QString text(qsizetype row) const;
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
 private:
-    Matches m_matches;
+    SuggestionItems m_items;
 };

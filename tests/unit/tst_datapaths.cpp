@@ -1,5 +1,6 @@
 #include "core/datapaths.h"
 
+#include <QFileInfo>
 #include <QTest>
 
 using datapaths::Environment;
@@ -62,6 +63,8 @@ private slots:
         const Places p = datapaths::resolve(env);
         QTEST(p.installed, "installed");
         QTEST(p.dictionaries, "dictionaries");
+        // Learned counts live beside the user's dictionaries, never among them.
+        QCOMPARE(p.learned, QFileInfo(p.dictionaries).path() + QStringLiteral("/learned"));
         QTEST(p.settings, "settings");
         QCOMPARE(p.shipped, QDir::cleanPath(programDir + QStringLiteral("/../share/zarvo")));
     }

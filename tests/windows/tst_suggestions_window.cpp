@@ -2,6 +2,8 @@
 #include "Unit2.h"
 #include "controls/editor.h"
 #include "controls/suggestionlist.h"
+#include "core/delimiters.h"
+#include "core/documentwords.h"
 #include "core/error.h"
 #include "fakedialogs.h"
 #include "startup.h"
@@ -197,6 +199,126 @@ private slots:
         Form1->LoadDictionary(writeFile("empty.slo", ""));
         QVERIFY(Form1->Words.isEmpty());
         QCOMPARE(Form2->Edit1->text(), QString());
+    }
+
+    // Ctrl+1 ... Ctrl+9 take the first to ninth suggestion in view, after
+    // taking back what the Ctrl press itself completed.
+    void ctrlDigitTakesThatSuggestion_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Ctrl+1 as Ctrl alone") << int(Qt::Key_1) << Qt::KeyboardModifiers(Qt::ControlModifier) << "when";
+        QTest::newRow("Ctrl+2") << int(Qt::Key_2) << Qt::KeyboardModifiers(Qt::ControlModifier) << "where";
+        QTest::newRow("Ctrl+3") << int(Qt::Key_3) << Qt::KeyboardModifiers(Qt::ControlModifier) << "who";
+        QTest::newRow("keypad Ctrl+2") << int(Qt::Key_2) << (Qt::ControlModifier | Qt::KeypadModifier) << "where";
+        QTest::newRow("Ctrl+4: no fourth") << int(Qt::Key_4) << Qt::KeyboardModifiers(Qt::ControlModifier) << "wh";
+    }
+    void ctrlDigitTakesThatSuggestion()
+    {
+        QFETCH(int, key);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(QString, text);
+        Editor *e = Form1->RichEdit1;
+        typeKeys("wh");
+        QTest::keyPress(e, Qt::Key_Control);
+        QCOMPARE(e->text(), QStringLiteral("when"));
+        QTest::keyClick(e, Qt::Key(key), modifiers);
+        QTest::keyRelease(e, Qt::Key_Control);
+        QCOMPARE(e->text(), text);
+        if (text != QLatin1String("wh")) {
+            e->undoStep(); // the completion is one step of its own
+            QCOMPARE(e->text(), QStringLiteral("wh"));
+        }
+    }
+
+    // The document's words follow every kind of edit: what is counted is
+    // always what a fresh count of the text gives.
+    void documentWordsFollowEdits()
+    {
+        Editor *e = Form1->RichEdit1;
+        e->setText(QStringLiteral("whisky wharf\nwhisky"));
+        Form1->setDocumentWords(true);
+        const auto check = [e] {
+            const std::vector<QByteArray> got = Form1->documentWords()->startingWith("wh");
+            DocumentWords::LowerTable lower{};
+            for (int b = 0; b < 256; ++b)
+                lower[size_t(b)] = uchar(b >= 'A' && b <= 'Z' ? b + 32 : b);
+            DocumentWords fresh(lower, DelimiterSet(Form2->Edit1->text()));
+            fresh.reset(e->text());
+            std::vector<QByteArray> want = fresh.startingWith("wh");
+            std::vector<QByteArray> sortedGot = got;
+            std::sort(sortedGot.begin(), sortedGot.end());
+            std::sort(want.begin(), want.end());
+            if (sortedGot != want || Form1->documentWords()->lineCount() != e->document()->blockCount())
+                qWarning() << "counted" << sortedGot << "in" << Form1->documentWords()->lineCount() << "lines; text"
+                           << e->text() << "gives" << want;
+            return sortedGot == want && Form1->documentWords()->lineCount() == e->document()->blockCount();
+        };
+        QVERIFY(check());
+        e->setSelStart(int(e->text().size()));
+        typeKeys(" whim");
+        QTest::keyClick(e, Qt::Key_Return);
+        typeKeys("whoa");
+        QVERIFY(check());
+        QTest::keyClick(e, Qt::Key_Home);
+        QTest::keyClick(e, Qt::Key_Backspace); // joins two lines
+        QVERIFY(check());
+        e->undoStep();
+        QVERIFY(check());
+        e->undoStep();
+        QVERIFY(check());
+        e->replaceAllText(QStringLiteral("whip\nwhip whisper\n\nwharf"), 0);
+        QVERIFY(check());
+        e->undoStep();
+        QVERIFY(check());
+        e->select(3, 12);
+        e->replaceSelection(QStringLiteral("x\n\nwhey"));
+        QVERIFY(check());
+
+        // The list: the dictionary's words, then the document's it lacks.
+        e->setText(QStringLiteral("wharf whisky wharf "));
+        e->setSelStart(int(e->text().size()));
+        typeKeys("wh");
+        QCOMPARE(items(), (QStringList{"when", "where", "who", "wharf", "whisky"}));
+        QTest::keyClick(e, Qt::Key_5, Qt::ControlModifier);
+        QVERIFY(e->text().endsWith(QStringLiteral(" whisky")));
+        Form1->setDocumentWords(false);
+        e->setText(QStringLiteral("wharf wh"));
+        e->setSelStart(8);
+        QCOMPARE(items(), (QStringList{"when", "where", "who"}));
+    }
+
+    // Words finished twice move up; the counts live in a file of their own.
+    void learningRanksFinishedWords()
+    {
+        Editor *e = Form1->RichEdit1;
+        Form1->setLearning(true);
+        Form1->forgetLearnedWords();
+        typeKeys("who who ");
+        typeKeys("wh");
+        QCOMPARE(items(), (QStringList{"who", "when", "where"}));
+        typeKeys("arf.");
+        typeKeys("wh");
+        QCOMPARE(items(), (QStringList{"who", "when", "where", "wharf"})); // once: offered, not moved up
+        // A Ctrl completion counts when the press ends without a chord.
+        QTest::keyPress(e, Qt::Key_Control);
+        QTest::keyRelease(e, Qt::Key_Control);
+        QCOMPARE(Form1->learnedWords().count("who"), 3u);
+        Form1->saveLearnedWords();
+        const QString file = Form1->learnedFile();
+        QVERIFY(QFile::exists(file));
+        QVERIFY(!file.endsWith(QStringLiteral(".slo")));
+        Form1->setLearning(false);
+        e->setText(QStringLiteral("wh"));
+        e->setSelStart(2);
+        QCOMPARE(items(), (QStringList{"when", "where", "who"}));
+        Form1->setLearning(true);
+        QCOMPARE(Form1->learnedWords().count("who"), 3u); // read back with the dictionary
+        Form1->forgetLearnedWords();
+        QVERIFY(!QFile::exists(file));
+        QVERIFY(Form1->learnedWords().isEmpty());
+        Form1->setLearning(false);
     }
 
 private:

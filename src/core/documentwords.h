@@ -1,0 +1,65 @@
+#pragma once
+
+#include "core/delimiters.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QStringView>
+
+#include <array>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+// The words of the open document and how often each occurs, kept line by
+// line so that an edit recounts only the lines it touched. Words are
+// lower-cased Windows-1251 bytes, as the dictionary's are; a word holding a
+// character Windows-1251 lacks is left out, since no typed prefix can match
+// it.
+class DocumentWords
+{
+public:
+    // Lower-case of every Windows-1251 byte.
+    using LowerTable = std::array<unsigned char, 256>;
+
+    DocumentWords(const LowerTable &lower, const DelimiterSet &delimiters);
+
+    // Counts the whole text anew, its lines split at `lineBreak` (an editor's
+    // blocks: U+2029). Other line breaks inside a line only end words.
+    void reset(QStringView text, QChar lineBreak = QLatin1Char('\n'));
+    // Lines [first, first + removed) are now `lines`, which may be more or fewer.
+    void replaceLines(qsizetype first, qsizetype removed, const std::vector<QString> &lines);
+
+    qsizetype lineCount() const { return qsizetype(m_lines.size()); }
+    // Occurrences of a word (lower-cased Windows-1251); 0 when it is not in the text.
+    quint32 count(QByteArrayView word) const;
+    qsizetype distinctWords() const;
+
+    // The words that begin with prefix and are longer than it, the most
+    // frequent first, ties in order of first appearance. `skipOnce` is left
+    // out when it occurs just once (the word being typed).
+    std::vector<QByteArray> startingWith(QByteArrayView prefix, QByteArrayView skipOnce = {}) const;
+
+private:
+    struct Entry
+    {
+        QByteArray text;
+        quint32 count = 0;
+        quint32 order = 0; // first appearance
+    };
+    using Ids = std::vector<quint32>;
+
+    Ids wordsOf(QStringView line);
+    quint32 idOf(std::string_view word);
+    void add(const Ids &ids);
+    void remove(const Ids &ids);
+
+    LowerTable m_lower;
+    DelimiterSet m_delimiters;
+    std::vector<Entry> m_entries;
+    std::unordered_map<std::string_view, quint32> m_ids; // views into m_entries' texts
+    std::vector<Ids> m_lines;
+    std::vector<std::vector<quint32>> m_byTwo; // ids of words of two bytes or more, by their first two
+    quint32 m_nextOrder = 0;
+    qsizetype m_distinct = 0;
+};
