@@ -144,10 +144,13 @@ void TForm1::noteTextForWords(int from, int removed, int added)
         const QChar c = doc->characterAt(from);
         const bool lineBreak = c == QChar::ParagraphSeparator || c == QLatin1Char('\n');
         if ((lineBreak || IsDelimiter(c)) && from != m_completedEnd) {
-            const QTextBlock block = doc->findBlock(lineBreak ? from : from);
-            const QString line = block.text();
-            const qsizetype column = from - block.position();
-            const QStringView word = wordLeftOf(line, std::min<qsizetype>(column, line.size()), &IsDelimiter);
+            // A block holds several lines, split by line separators: the word is in one of them.
+            const QTextBlock block = doc->findBlock(from);
+            const QString text = block.text();
+            const qsizetype column = std::min<qsizetype>(from - block.position(), text.size());
+            const qsizetype start = column > 0 ? text.lastIndexOf(QChar::LineSeparator, column - 1) + 1 : 0;
+            const QStringView word =
+                wordLeftOf(QStringView(text).sliced(start, column - start), column - start, &IsDelimiter);
             if (!word.isEmpty())
                 wordFinished(loweredBytes(word.toString()));
         }

@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QScrollBar>
 
+#include <algorithm>
+
 SuggestionList::SuggestionList(QWidget *parent)
     : QAbstractScrollArea(parent), m_model(new SuggestionModel(this))
 {
@@ -126,7 +128,27 @@ void SuggestionList::paintEvent(QPaintEvent *event)
         } else {
             painter.setPen(pal.color(QPalette::Text));
         }
-        painter.drawText(r.adjusted(2, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+        // The first nine in view carry the digit that takes them with Ctrl,
+        // small and faint at the right edge; their words stop short of it.
+        const int digit = row - topRow() + 1;
+        int room = 2;
+        if (digit <= 9) {
+            painter.save();
+            QFont small = font();
+            if (small.pointSizeF() > 0)
+                small.setPointSizeF(std::max(5.0, small.pointSizeF() * 0.75));
+            else
+                small.setPixelSize(std::max(6, small.pixelSize() * 3 / 4));
+            painter.setFont(small);
+            QColor faint = painter.pen().color();
+            faint.setAlphaF(0.45f);
+            painter.setPen(faint);
+            painter.drawText(r.adjusted(2, 0, -3, 0), Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine,
+                             QString::number(digit));
+            room = QFontMetrics(small).horizontalAdvance(QLatin1Char('9')) + 6;
+            painter.restore();
+        }
+        painter.drawText(r.adjusted(2, 0, -room, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                          m_model->text(row));
     }
 }

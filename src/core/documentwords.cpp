@@ -3,7 +3,9 @@
 #include "core/cp1251.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -31,57 +33,112 @@ quint16 twoBytes(QByteArrayView w)
     return quint16((uchar(w[0]) << 8) | uchar(w[1]));
 }
 
+// FNV-1a, one byte at a time as the word is read.
+constexpr size_t kHashStart = 14695981039346656037ull;
+inline size_t hashStep(size_t h, unsigned char b)
+{
+    return (h ^ b) * 1099511628211ull;
+}
+
 } // namespace
 
-DocumentWords::DocumentWords(const LowerTable &lower, const DelimiterSet &delimiters)
-    : m_lower(lower),
-      m_delimiters(delimiters),
-      m_byTwo(65536)
+DocumentWords::DocumentWords(const std::vector<quint16> &unit) : m_unit(unit), m_slots(1024, 0), m_byTwo(65536)
 {}
 
-quint32 DocumentWords::idOf(std::string_view word)
+DocumentWords::DocumentWords(const LowerTable &lower, const DelimiterSet &delimiters)
+    : m_unit(65536),
+      m_slots(1024, 0),
+      m_byTwo(65536)
 {
-    if (const auto it = m_ids.find(word); it != m_ids.end())
-        return it->second;
+    const auto &bytes = byteTable();
+    for (int u = 0; u < 65536; ++u) {
+        const QChar c{char16_t(u)};
+        if (delimiters.contains(c) || c == QLatin1Char('\n') || c == QChar::LineSeparator
+            || c == QChar::ParagraphSeparator)
+            m_unit[size_t(u)] = kDelimiter;
+        else if (bytes[size_t(u)] == 0)
+            m_unit[size_t(u)] = kLacking;
+        else
+            m_unit[size_t(u)] = lower[bytes[size_t(u)]];
+    }
+}
+
+void DocumentWords::grow()
+{
+    std::vector<quint32> table(m_slots.size() * 2, 0);
+    const size_t mask = table.size() - 1;
+    for (quint32 id = 0; id < quint32(m_entries.size()); ++id) {
+        size_t s = m_entries[id].hash & mask;
+        while (table[s] != 0)
+            s = (s + 1) & mask;
+        table[s] = id + 1;
+    }
+    m_slots = std::move(table);
+}
+
+quint32 DocumentWords::idOf(std::string_view word, size_t hash)
+{
+    const size_t mask = m_slots.size() - 1;
+    size_t s = hash & mask;
+    for (; m_slots[s] != 0; s = (s + 1) & mask) {
+        const quint32 id = m_slots[s] - 1;
+        const Entry &e = m_entries[id];
+        if (e.hash == quint32(hash) && e.length == word.size()) {
+            const char *t = m_text.data() + e.offset;
+            size_t k = 0;
+            while (k < word.size() && t[k] == word[k])
+                ++k;
+            if (k == word.size())
+                return id;
+        }
+    }
     const auto id = quint32(m_entries.size());
     Entry e;
-    e.text = QByteArray(word.data(), qsizetype(word.size()));
+    e.hash = quint32(hash);
+    e.offset = quint32(m_text.size());
+    e.length = quint32(word.size());
     e.order = m_nextOrder++;
-    m_entries.push_back(std::move(e));
-    const QByteArray &text = m_entries.back().text;
-    m_ids.emplace(std::string_view(text.constData(), size_t(text.size())), id);
-    if (text.size() >= 2)
-        m_byTwo[twoBytes(text)].push_back(id);
+    m_text.append(word);
+    m_entries.push_back(e);
+    m_slots[s] = id + 1;
+    if (word.size() >= 2)
+        m_byTwo[twoBytes(QByteArrayView(word.data(), 2))].push_back(id);
+    if (m_entries.size() * 2 > m_slots.size())
+        grow();
     return id;
 }
 
 DocumentWords::Ids DocumentWords::wordsOf(QStringView line)
 {
-    const auto &bytes = byteTable();
     Ids ids;
     char word[256];
     size_t n = 0;
+    size_t hash = kHashStart;
     bool lacking = false;
-    const auto finish = [&] {
-        if (n > 0 && !lacking && n < sizeof word)
-            ids.push_back(idOf(std::string_view(word, n)));
-        n = 0;
-        lacking = false;
-    };
+    const quint16 *unit = m_unit.data();
     for (const QChar c : line) {
-        if (m_delimiters.contains(c) || c == QLatin1Char('\n') || c == QChar::LineSeparator
-            || c == QChar::ParagraphSeparator) {
-            finish();
+        const quint16 u = unit[c.unicode()];
+        if (u < 0x100) {
+            if (n + 1 < sizeof word) {
+                word[n++] = char(u);
+                hash = hashStep(hash, uchar(u));
+            } else {
+                lacking = true; // a word this long is no completion
+            }
             continue;
         }
-        const unsigned char b = bytes[c.unicode()];
-        if (b == 0 || n + 1 >= sizeof word) {
-            lacking = true; // no prefix can match it; a word this long is no completion either
+        if (u == kLacking) {
+            lacking = true; // no prefix can match it
             continue;
         }
-        word[n++] = char(m_lower[b]);
+        if (n > 0 && !lacking)
+            ids.push_back(idOf(std::string_view(word, n), hash));
+        n = 0;
+        hash = kHashStart;
+        lacking = false;
     }
-    finish();
+    if (n > 0 && !lacking)
+        ids.push_back(idOf(std::string_view(word, n), hash));
     return ids;
 }
 
@@ -101,15 +158,8 @@ void DocumentWords::remove(const Ids &ids)
     }
 }
 
-void DocumentWords::reset(QStringView text, QChar lineBreak)
+void DocumentWords::countLines(QStringView text, QChar lineBreak)
 {
-    m_entries.clear();
-    m_ids.clear();
-    for (auto &bucket : m_byTwo)
-        bucket.clear();
-    m_lines.clear();
-    m_nextOrder = 0;
-    m_distinct = 0;
     qsizetype start = 0;
     for (;;) {
         const qsizetype end = text.indexOf(lineBreak, start);
@@ -119,6 +169,41 @@ void DocumentWords::reset(QStringView text, QChar lineBreak)
         if (end < 0)
             break;
         start = end + 1;
+    }
+}
+
+void DocumentWords::reset(QStringView text, QChar lineBreak)
+{
+    m_entries.clear();
+    m_text.clear();
+    m_slots.assign(1024, 0);
+    for (auto &bucket : m_byTwo)
+        bucket.clear();
+    m_lines.clear();
+    m_nextOrder = 0;
+    m_distinct = 0;
+    // A large text is counted in two halves at once, split at a line break;
+    // the second half's words then join the first's in their order.
+    const qsizetype middle = text.size() >= (1 << 20) ? text.indexOf(lineBreak, text.size() / 2) : -1;
+    if (middle < 0) {
+        countLines(text, lineBreak);
+        return;
+    }
+    DocumentWords second(m_unit);
+    std::thread worker([&] { second.countLines(text.sliced(middle + 1), lineBreak); });
+    countLines(text.first(middle), lineBreak);
+    worker.join();
+    std::vector<quint32> ours(second.m_entries.size());
+    for (size_t id = 0; id < ours.size(); ++id) {
+        const Entry &e = second.m_entries[id];
+        ours[id] = idOf(std::string_view(second.m_text.data() + e.offset, e.length), e.hash);
+    }
+    m_lines.reserve(m_lines.size() + second.m_lines.size());
+    for (Ids &line : second.m_lines) {
+        for (quint32 &id : line)
+            id = ours[id];
+        add(line);
+        m_lines.push_back(std::move(line));
     }
 }
 
@@ -152,8 +237,16 @@ void DocumentWords::replaceLines(qsizetype first, qsizetype removed, const std::
 
 quint32 DocumentWords::count(QByteArrayView word) const
 {
-    const auto it = m_ids.find(std::string_view(word.data(), size_t(word.size())));
-    return it == m_ids.end() ? 0 : m_entries[it->second].count;
+    size_t hash = kHashStart;
+    for (const char b : word)
+        hash = hashStep(hash, uchar(b));
+    const size_t mask = m_slots.size() - 1;
+    for (size_t s = hash & mask; m_slots[s] != 0; s = (s + 1) & mask) {
+        const Entry &e = m_entries[m_slots[s] - 1];
+        if (textOf(e) == word)
+            return e.count;
+    }
+    return 0;
 }
 
 qsizetype DocumentWords::distinctWords() const
@@ -169,9 +262,10 @@ std::vector<QByteArray> DocumentWords::startingWith(QByteArrayView prefix, QByte
     const auto consider = [&](const std::vector<quint32> &bucket) {
         for (const quint32 id : bucket) {
             const Entry &e = m_entries[id];
-            if (e.count == 0 || e.text.size() <= prefix.size() || !e.text.startsWith(prefix))
+            const QByteArrayView text = textOf(e);
+            if (e.count == 0 || text.size() <= prefix.size() || !text.startsWith(prefix))
                 continue;
-            if (e.count == 1 && e.text == skipOnce)
+            if (e.count == 1 && text == skipOnce)
                 continue;
             found.push_back(id);
         }
@@ -189,6 +283,6 @@ std::vector<QByteArray> DocumentWords::startingWith(QByteArrayView prefix, QByte
     std::vector<QByteArray> out;
     out.reserve(found.size());
     for (const quint32 id : found)
-        out.push_back(m_entries[id].text);
+        out.push_back(textOf(m_entries[id]).toByteArray());
     return out;
 }

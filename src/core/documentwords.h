@@ -7,8 +7,8 @@
 #include <QStringView>
 
 #include <array>
+#include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 // The words of the open document and how often each occurs, kept line by
@@ -41,23 +41,33 @@ public:
     std::vector<QByteArray> startingWith(QByteArrayView prefix, QByteArrayView skipOnce = {}) const;
 
 private:
+    // A word's bytes live in one buffer for all words, close together.
     struct Entry
     {
-        QByteArray text;
+        quint32 hash = 0;
+        quint32 offset = 0;
+        quint32 length = 0;
         quint32 count = 0;
         quint32 order = 0; // first appearance
     };
+    QByteArrayView textOf(const Entry &e) const { return QByteArrayView(m_text.data() + e.offset, e.length); }
     using Ids = std::vector<quint32>;
 
+    explicit DocumentWords(const std::vector<quint16> &unit);
+    void countLines(QStringView text, QChar lineBreak);
     Ids wordsOf(QStringView line);
-    quint32 idOf(std::string_view word);
+    quint32 idOf(std::string_view word, size_t hash);
+    void grow();
     void add(const Ids &ids);
     void remove(const Ids &ids);
 
-    LowerTable m_lower;
-    DelimiterSet m_delimiters;
+    // What each UTF-16 unit is to a word: its lower-cased Windows-1251 byte,
+    // or kDelimiter, or kLacking (no Windows-1251 byte).
+    static constexpr quint16 kDelimiter = 0x100, kLacking = 0x200;
+    std::vector<quint16> m_unit;
     std::vector<Entry> m_entries;
-    std::unordered_map<std::string_view, quint32> m_ids; // views into m_entries' texts
+    std::vector<quint32> m_slots; // open addressing by hash: entry id + 1, 0 for empty
+    std::string m_text;
     std::vector<Ids> m_lines;
     std::vector<std::vector<quint32>> m_byTwo; // ids of words of two bytes or more, by their first two
     quint32 m_nextOrder = 0;

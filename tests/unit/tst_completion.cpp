@@ -146,6 +146,32 @@ private slots:
         }
     }
 
+    // A large text is counted in two halves at once: the same counts and the
+    // same order of first appearance as counting it line by line.
+    void largeTextCountsAsLineByLine()
+    {
+        QRandomGenerator rng(866);
+        QStringList lines;
+        qsizetype size = 0;
+        while (size < (3 << 19)) {
+            QString line;
+            for (int n = rng.bounded(12); n > 0; --n)
+                line += QStringLiteral("w%1 ").arg(rng.bounded(5000), 0, 36) + (n % 5 ? "" : "Слово ");
+            size += line.size() + 1;
+            lines << line;
+        }
+        const QString text = lines.join(u'\n');
+        const DocumentWords whole = document(text);
+        DocumentWords byLine = document(QString());
+        byLine.replaceLines(0, 1, std::vector<QString>(lines.cbegin(), lines.cend()));
+        QCOMPARE(whole.lineCount(), byLine.lineCount());
+        QCOMPARE(whole.distinctWords(), byLine.distinctWords());
+        for (const char *prefix : {"w", "w1", "wa"})
+            QCOMPARE(whole.startingWith(prefix), byLine.startingWith(prefix));
+        QCOMPARE(whole.count(w1251(QStringLiteral("слово"))), byLine.count(w1251(QStringLiteral("слово"))));
+        QVERIFY(whole.count(w1251(QStringLiteral("слово"))) > 1000);
+    }
+
     void learnedWords()
     {
         QTemporaryDir dir;
