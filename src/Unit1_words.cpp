@@ -99,7 +99,10 @@ void TForm1::setDocumentWords(bool on)
         m_docWords.reset();
         return;
     }
+    if (!m_wordSet)
+        m_wordSet = std::make_shared<const WordSet>(Words);
     m_docWords = std::make_unique<DocumentWords>(lowerTable(), currentDelimiters());
+    m_docWords->setDictionary(m_wordSet.get());
     m_docWords->reset(RichEdit1->document()->toRawText(), QChar::ParagraphSeparator);
     m_docWordsLines = RichEdit1->document()->blockCount();
 }
@@ -111,6 +114,7 @@ void TForm1::watchDelimiterField()
         if (!m_docWords)
             return;
         m_docWords = std::make_unique<DocumentWords>(lowerTable(), currentDelimiters());
+        m_docWords->setDictionary(m_wordSet.get());
         m_docWords->reset(RichEdit1->document()->toRawText(), QChar::ParagraphSeparator);
     });
 }
@@ -193,6 +197,8 @@ void TForm1::setLearning(bool on)
     if (!on)
         saveLearnedWords();
     m_learning = on;
+    if (on && !m_wordSet)
+        m_wordSet = std::make_shared<const WordSet>(Words);
     if (on)
         loadLearnedFor(DicPath);
     else
@@ -225,7 +231,13 @@ void TForm1::LoadDictionary(const QString &path)
         return;
     }
     Words = std::move(parsed.words);
+    if (m_docWords)
+        m_docWords->setDictionary(nullptr);
     m_wordSet.reset();
+    if (m_docWords || m_learning) // built now, not at the first keystroke
+        m_wordSet = std::make_shared<const WordSet>(Words);
+    if (m_docWords)
+        m_docWords->setDictionary(m_wordSet.get());
     if (m_learning)
         loadLearnedFor(path);
     if (Form2 && Form2->Edit1)
@@ -264,8 +276,11 @@ void TForm1::UpdateSuggestions(const QString &word)
         ListBox1->model()->setMatches(std::move(matches));
         return;
     }
-    if (!m_wordSet)
+    if (!m_wordSet) {
         m_wordSet = std::make_shared<const WordSet>(Words);
+        if (m_docWords)
+            m_docWords->setDictionary(m_wordSet.get());
+    }
     // The whole word at the caret: the document's words leave it out when it
     // is the only occurrence (the word being typed).
     const QString line = RichEdit1->line(RichEdit1->caretLine());

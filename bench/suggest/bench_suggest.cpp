@@ -2,7 +2,10 @@
 // at a million words. "generate FILE N" writes a reproducible dictionary;
 // "measure FILE" times it.
 #include "core/cp1251.h"
+#include "core/delimiters.h"
 #include "core/dictionaryfile.h"
+#include "core/documentwords.h"
+#include "core/learnedwords.h"
 #include "core/suggestionmodel.h"
 #include "core/suggestions.h"
 
@@ -17,6 +20,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <set>
 
 namespace {
@@ -80,7 +84,7 @@ struct Stats
     double max() const { return us.empty() ? 0 : *std::max_element(us.begin(), us.end()); }
 };
 
-int measure(const QString &path)
+int measure(const QString &path, const QString &documentPath)
 {
     QElapsedTimer t;
     t.start();
@@ -107,6 +111,41 @@ int measure(const QString &path)
         for (qsizetype len = 1; len <= 3 && len <= w.size(); ++len)
             prefixes[int(len)].insert(w.first(len).toByteArray());
     }
+    // With a document: its words and learned words take part, as with both options on.
+    std::unique_ptr<DocumentWords> docWords;
+    std::unique_ptr<WordSet> inDictionary;
+    LearnedWords learned;
+    if (!documentPath.isEmpty()) {
+        QFile f(documentPath);
+        if (!f.open(QIODevice::ReadOnly))
+            return 1;
+        const QString text = cp1251::decode(f.readAll());
+        DocumentWords::LowerTable lower{};
+        QByteArray all(256, Qt::Uninitialized);
+        for (int b = 0; b < 256; ++b)
+            all[b] = char(b);
+        tolow(all.data() + 1); // NUL ends the library's string
+        for (int b = 0; b < 256; ++b)
+            lower[size_t(b)] = uchar(all[b]);
+        t.restart();
+        inDictionary = std::make_unique<WordSet>(words);
+        const double setMs = t.nsecsElapsed() / 1e6;
+        t.restart();
+        docWords = std::make_unique<DocumentWords>(lower, DelimiterSet(defaultDelimiterSpec()));
+        docWords->setDictionary(inDictionary.get());
+        docWords->reset(text);
+        const double docMs = t.nsecsElapsed() / 1e6;
+        // Every twentieth document word finished twice.
+        int k = 0;
+        for (const QByteArrayView w : docWords->startingWith(QByteArrayView("\xEF")))
+            if (k++ % 20 == 0) {
+                learned.finished(w);
+                learned.finished(w);
+            }
+        std::printf("document %.1f MB: %lld distinct words counted in %.1f ms; dictionary word set %.1f ms; "
+                    "%lld learned words\n",
+                    text.size() / 1e6, (long long)docWords->distinctWords(), docMs, setMs, (long long)learned.size());
+    }
     SuggestionModel model;
     for (auto &[len, set] : prefixes) {
         Stats engine, linear;
@@ -125,7 +164,11 @@ int measure(const QString &path)
             QByteArray bytes;
             cp1251::encode(QStringView(line).mid(start), bytes);
             tolow(bytes.data());
-            model.setMatches(findMatches(words, bytes));
+            if (docWords)
+                model.setItems(mergeSuggestions(findMatches(words, bytes), bytes, bytes, inDictionary.get(), &learned,
+                                                docWords.get()));
+            else
+                model.setMatches(findMatches(words, bytes));
             engine.add(e.nsecsElapsed() / 1e3);
             most = std::max(most, model.count());
             if (k++ % linearEvery == 0) {
@@ -133,14 +176,14 @@ int measure(const QString &path)
                 const std::vector<quint32> r = linearMatches(words, bytes);
                 linear.add(e.nsecsElapsed() / 1e3);
                 ++sampled;
-                if (r.size() != size_t(model.count()))
+                if (!docWords && r.size() != size_t(model.count()))
                     std::printf("MISMATCH for a prefix of %d bytes\n", len);
             }
         }
-        std::printf("%d-letter prefixes: %zu; engine median %.3f ms, max %.3f ms (largest list %lld); "
+        std::printf("%s%d-letter prefixes: %zu; engine median %.3f ms, max %.3f ms (largest list %lld); "
                     "linear scan (%d of them) median %.3f ms, max %.3f ms\n",
-                    len, set.size(), engine.median() / 1e3, engine.max() / 1e3, (long long)most, sampled,
-                    linear.median() / 1e3, linear.max() / 1e3);
+                    docWords ? "both options on, " : "", len, set.size(), engine.median() / 1e3, engine.max() / 1e3,
+                    (long long)most, sampled, linear.median() / 1e3, linear.max() / 1e3);
     }
     return 0;
 }
@@ -154,7 +197,7 @@ int main(int argc, char **argv)
     if (args.size() >= 4 && args[1] == QLatin1String("generate"))
         return generate(args[2], args[3].toInt());
     if (args.size() >= 3 && args[1] == QLatin1String("measure"))
-        return measure(args[2]);
-    std::fprintf(stderr, "usage: bench_suggest generate FILE N | measure FILE\n");
+        return measure(args[2], args.value(3));
+    std::fprintf(stderr, "usage: bench_suggest generate FILE N | measure FILE [DOCUMENT]\n");
     return 2;
 }

@@ -7,10 +7,13 @@
 #include <QSet>
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 
 WordSet::WordSet(const WordList &words) : m_words(words)
 {
+    static std::atomic<quint64> next{1};
+    m_id = next++;
     const size_t n = size_t(words.size());
     const size_t capacity = std::bit_ceil(std::max<size_t>(16, n * 2));
     m_slots.assign(capacity, 0);
@@ -42,9 +45,9 @@ qsizetype WordSet::indexOf(QByteArrayView word) const
 
 QByteArrayView SuggestionItems::word(qsizetype row) const
 {
-    if (row < qsizetype(m_front.size()))
-        return m_front[size_t(row)];
-    row -= qsizetype(m_front.size());
+    if (row < m_front.size())
+        return m_front.at(row);
+    row -= m_front.size();
     if (row < dictionaryRows()) {
         for (const qsizetype s : m_skip) {
             if (s <= row)
@@ -52,7 +55,7 @@ QByteArrayView SuggestionItems::word(qsizetype row) const
         }
         return m_dictionary.word(row);
     }
-    return m_back[size_t(row - dictionaryRows())];
+    return m_back.at(row - dictionaryRows());
 }
 
 SuggestionItems mergeSuggestions(Matches dictionary, QByteArrayView prefix, QByteArrayView typed,
@@ -62,14 +65,14 @@ SuggestionItems mergeSuggestions(Matches dictionary, QByteArrayView prefix, QByt
     SuggestionItems items(std::move(dictionary));
     if (prefix.isEmpty() || (!learned && !document))
         return items;
-    QSet<QByteArray> listed;
+    QSet<QByteArray> listed; // the learned words listed, which the document's must not repeat
     const auto lacking = [&](const QByteArray &w) { return !inDictionary || !inDictionary->contains(w); };
     if (learned) {
         // Words finished twice or more move up: ahead of every word never finished.
-        items.m_front = learned->startingWith(prefix, 2);
         const std::span<const quint32> rows = items.m_dictionary.rows();
-        for (const QByteArray &w : items.m_front) {
+        for (const QByteArray &w : learned->startingWith(prefix, 2)) {
             listed.insert(w);
+            items.m_front.append(w);
             const qsizetype index = inDictionary ? inDictionary->indexOf(w) : -1;
             const auto it = std::lower_bound(rows.begin(), rows.end(), quint32(std::max<qsizetype>(index, 0)));
             if (index >= 0 && it != rows.end() && *it == quint32(index))
@@ -77,19 +80,17 @@ SuggestionItems mergeSuggestions(Matches dictionary, QByteArrayView prefix, QByt
         }
         std::sort(items.m_skip.begin(), items.m_skip.end());
         // Words finished once are offered even when the dictionary lacks them.
-        for (QByteArray &w : learned->startingWith(prefix, 1)) {
+        for (const QByteArray &w : learned->startingWith(prefix, 1)) {
             if (!listed.contains(w) && lacking(w)) {
                 listed.insert(w);
-                items.m_back.push_back(std::move(w));
+                items.m_back.append(w);
             }
         }
     }
     if (document) {
-        for (QByteArray &w : document->startingWith(prefix, typed)) {
-            if (!listed.contains(w) && lacking(w)) {
-                listed.insert(w);
-                items.m_back.push_back(std::move(w));
-            }
+        for (const QByteArrayView w : document->startingWith(prefix, typed, inDictionary)) {
+            if (listed.isEmpty() || !listed.contains(w.toByteArray()))
+                items.m_back.append(w);
         }
     }
     return items;

@@ -20,8 +20,11 @@ public:
     // The word's index in the list (its first occurrence), or -1.
     qsizetype indexOf(QByteArrayView word) const;
     bool contains(QByteArrayView word) const { return indexOf(word) >= 0; }
+    // Different for every set ever made, so that answers cached for one are never taken for another's.
+    quint64 id() const { return m_id; }
 
 private:
+    quint64 m_id;
     WordList m_words;
     std::vector<quint32> m_slots; // index + 1; 0 is empty
     size_t m_mask = 0;
@@ -37,7 +40,7 @@ public:
     SuggestionItems() = default;
     explicit SuggestionItems(Matches dictionary) : m_dictionary(std::move(dictionary)) {}
 
-    qsizetype size() const { return qsizetype(m_front.size()) + dictionaryRows() + qsizetype(m_back.size()); }
+    qsizetype size() const { return m_front.size() + dictionaryRows() + m_back.size(); }
     bool isEmpty() const { return size() == 0; }
     QByteArrayView word(qsizetype row) const;
     const Matches &dictionary() const { return m_dictionary; }
@@ -47,10 +50,10 @@ private:
                                             const LearnedWords *, const DocumentWords *);
     qsizetype dictionaryRows() const { return m_dictionary.size() - qsizetype(m_skip.size()); }
 
-    std::vector<QByteArray> m_front;
+    WordList m_front;
     Matches m_dictionary;
     std::vector<qsizetype> m_skip; // sorted rows of m_dictionary shown in m_front
-    std::vector<QByteArray> m_back;
+    WordList m_back;               // one buffer for all, however many
 };
 
 // The list for a prefix (lower-cased Windows-1251): the dictionary's matches

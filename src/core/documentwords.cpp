@@ -1,5 +1,6 @@
 #include "core/documentwords.h"
 
+#include "core/completion.h"
 #include "core/cp1251.h"
 
 #include <algorithm>
@@ -100,6 +101,8 @@ quint32 DocumentWords::idOf(std::string_view word, size_t hash)
     e.order = m_nextOrder++;
     m_text.append(word);
     m_entries.push_back(e);
+    if (m_dictionary)
+        m_entries.back().known = m_dictionary->contains(QByteArrayView(word.data(), qsizetype(word.size()))) ? 1 : 0;
     m_slots[s] = id + 1;
     if (word.size() >= 2)
         m_byTwo[twoBytes(QByteArrayView(word.data(), 2))].push_back(id);
@@ -254,11 +257,25 @@ qsizetype DocumentWords::distinctWords() const
     return m_distinct;
 }
 
-std::vector<QByteArray> DocumentWords::startingWith(QByteArrayView prefix, QByteArrayView skipOnce) const
+void DocumentWords::setDictionary(const WordSet *set)
+{
+    m_dictionary = set;
+    m_knownFor = set ? set->id() : 0;
+    for (const Entry &e : m_entries)
+        e.known = set ? (set->contains(textOf(e)) ? 1 : 0) : -1;
+}
+
+std::vector<QByteArrayView> DocumentWords::startingWith(QByteArrayView prefix, QByteArrayView skipOnce,
+                                                        const WordSet *lackingFrom) const
 {
     std::vector<quint32> found;
     if (prefix.isEmpty())
         return {};
+    if (lackingFrom && lackingFrom->id() != m_knownFor) {
+        for (const Entry &e : m_entries)
+            e.known = -1;
+        m_knownFor = lackingFrom->id();
+    }
     const auto consider = [&](const std::vector<quint32> &bucket) {
         for (const quint32 id : bucket) {
             const Entry &e = m_entries[id];
@@ -267,6 +284,12 @@ std::vector<QByteArray> DocumentWords::startingWith(QByteArrayView prefix, QByte
                 continue;
             if (e.count == 1 && text == skipOnce)
                 continue;
+            if (lackingFrom) {
+                if (e.known < 0)
+                    e.known = lackingFrom->contains(text) ? 1 : 0;
+                if (e.known)
+                    continue;
+            }
             found.push_back(id);
         }
     };
@@ -280,9 +303,9 @@ std::vector<QByteArray> DocumentWords::startingWith(QByteArrayView prefix, QByte
         const Entry &x = m_entries[a], &y = m_entries[b];
         return x.count != y.count ? x.count > y.count : x.order < y.order;
     });
-    std::vector<QByteArray> out;
+    std::vector<QByteArrayView> out;
     out.reserve(found.size());
     for (const quint32 id : found)
-        out.push_back(textOf(m_entries[id]).toByteArray());
+        out.push_back(textOf(m_entries[id]));
     return out;
 }

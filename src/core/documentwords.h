@@ -16,6 +16,8 @@
 // lower-cased Windows-1251 bytes, as the dictionary's are; a word holding a
 // character Windows-1251 lacks is left out, since no typed prefix can match
 // it.
+class WordSet;
+
 class DocumentWords
 {
 public:
@@ -30,6 +32,11 @@ public:
     // Lines [first, first + removed) are now `lines`, which may be more or fewer.
     void replaceLines(qsizetype first, qsizetype removed, const std::vector<QString> &lines);
 
+    // The dictionary whose words startingWith may leave out: each word is
+    // looked up once, when it is first met (or now, for the words counted so
+    // far), not at every keystroke. The set must outlive this or be replaced.
+    void setDictionary(const WordSet *set);
+
     qsizetype lineCount() const { return qsizetype(m_lines.size()); }
     // Occurrences of a word (lower-cased Windows-1251); 0 when it is not in the text.
     quint32 count(QByteArrayView word) const;
@@ -37,8 +44,11 @@ public:
 
     // The words that begin with prefix and are longer than it, the most
     // frequent first, ties in order of first appearance. `skipOnce` is left
-    // out when it occurs just once (the word being typed).
-    std::vector<QByteArray> startingWith(QByteArrayView prefix, QByteArrayView skipOnce = {}) const;
+    // out when it occurs just once (the word being typed); so is every word
+    // of `lackingFrom` when given (its answers are kept per word). The views
+    // last until the next change.
+    std::vector<QByteArrayView> startingWith(QByteArrayView prefix, QByteArrayView skipOnce = {},
+                                             const WordSet *lackingFrom = nullptr) const;
 
 private:
     // A word's bytes live in one buffer for all words, close together.
@@ -48,7 +58,8 @@ private:
         quint32 offset = 0;
         quint32 length = 0;
         quint32 count = 0;
-        quint32 order = 0; // first appearance
+        quint32 order = 0;        // first appearance
+        mutable qint8 known = -1; // in m_knownFor's set: 1, not: 0, not asked: -1
     };
     QByteArrayView textOf(const Entry &e) const { return QByteArrayView(m_text.data() + e.offset, e.length); }
     using Ids = std::vector<quint32>;
@@ -71,5 +82,7 @@ private:
     std::vector<Ids> m_lines;
     std::vector<std::vector<quint32>> m_byTwo; // ids of words of two bytes or more, by their first two
     quint32 m_nextOrder = 0;
+    mutable quint64 m_knownFor = 0; // the id of the set the entries' `known` answer for
+    const WordSet *m_dictionary = nullptr;
     qsizetype m_distinct = 0;
 };

@@ -31,10 +31,10 @@ QByteArray w1251(const QString &s)
     return out;
 }
 
-QStringList texts(const std::vector<QByteArray> &words)
+template <typename Bytes> QStringList texts(const std::vector<Bytes> &words)
 {
     QStringList out;
-    for (const QByteArray &w : words)
+    for (const Bytes &w : words)
         out << cp1251::decode(w);
     return out;
 }

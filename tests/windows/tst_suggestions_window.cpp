@@ -240,13 +240,17 @@ private slots:
         e->setText(QStringLiteral("whisky wharf\nwhisky"));
         Form1->setDocumentWords(true);
         const auto check = [e] {
-            const std::vector<QByteArray> got = Form1->documentWords()->startingWith("wh");
+            std::vector<QByteArray> got;
+            for (const QByteArrayView w : Form1->documentWords()->startingWith("wh"))
+                got.push_back(w.toByteArray());
             DocumentWords::LowerTable lower{};
             for (int b = 0; b < 256; ++b)
                 lower[size_t(b)] = uchar(b >= 'A' && b <= 'Z' ? b + 32 : b);
             DocumentWords fresh(lower, DelimiterSet(Form2->Edit1->text()));
             fresh.reset(e->text());
-            std::vector<QByteArray> want = fresh.startingWith("wh");
+            std::vector<QByteArray> want;
+            for (const QByteArrayView w : fresh.startingWith("wh"))
+                want.push_back(w.toByteArray());
             std::vector<QByteArray> sortedGot = got;
             std::sort(sortedGot.begin(), sortedGot.end());
             std::sort(want.begin(), want.end());
