@@ -234,7 +234,7 @@ void TForm1::writeSettings()
     writeValue(QStringLiteral("Option"), QStringLiteral("Dic"), DicPath);
     // Written when on, or when the file already has them: a file whose user
     // never turned them on stays as it always was.
-    const auto writeOption = [this](const QString &key, bool on) {
+    const auto writeOption = [](const QString &key, bool on) {
         if (on || readInt(QStringLiteral("Option"), key))
             writeInt(QStringLiteral("Option"), key, on ? 1 : 0);
     };

@@ -77,6 +77,7 @@ std::vector<QByteArray> LearnedWords::startingWith(QByteArrayView prefix, quint3
         return a.second != b.second ? a.second > b.second : a.first < b.first;
     });
     std::vector<QByteArray> out;
+    out.reserve(found.size());
     for (auto &f : found)
         out.push_back(std::move(f.first));
     return out;
