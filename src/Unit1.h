@@ -177,6 +177,8 @@ private:
     void wordFinished(QByteArrayView lowered);
     void completeWith(int row);
     void loadLearnedFor(const QString &dictionary);
+    void countDocumentWords();
+    void prepareWordSet();
     void watchDelimiterField();
     void setupSearch();      // Unit1_search.cpp
     void setupFiles();       // Unit1_files.cpp
@@ -221,7 +223,7 @@ private:
     QTimer *m_learnedSave = nullptr;
     QByteArray m_ctrlWord;                    // what the Ctrl press being held completed
     int m_completedEnd = -1;                  // where the last completion ended: a delimiter there finishes nothing new
-    std::shared_ptr<const WordSet> m_wordSet; // the dictionary's words, built when first needed
+    std::shared_ptr<const WordSet> m_wordSet; // the dictionary's words, while an option needs them
     QAction *m_docWordsItem = nullptr;
     QAction *m_learnItem = nullptr;
 

@@ -47,10 +47,6 @@ qint32 readInt(const QString &section, const QString &key, qint32 current)
 void writeValue(const QString &section, const QString &key, const QString &value)
 {
     const QString path = settingsPath();
-    // The configuration folder of an installed copy is made on the first write.
-    const QString folder = QFileInfo(path).path();
-    if (!QFileInfo(folder).isDir())
-        QDir().mkpath(folder);
     if (!profile::writeString(path, section, key, value))
         throw ZarvoError(QStringLiteral("Unable to write to %1").arg(path));
 }
@@ -209,6 +205,10 @@ void TForm1::loadStoredDictionary()
 
 void TForm1::writeSettings()
 {
+    // The configuration folder of an installed copy is made on the first write.
+    const QString folder = QFileInfo(settingsPath()).path();
+    if (!QFileInfo(folder).isDir())
+        QDir().mkpath(folder);
     const QString form = QStringLiteral("Form1");
     writeInt(form, QStringLiteral("ListBox1"), listBoxWidth(*this));
     const Qt::WindowStates state = windowState();

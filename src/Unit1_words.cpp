@@ -95,27 +95,37 @@ void TForm1::setDocumentWords(bool on)
         m_docWordsItem->setChecked(on); // comes back here through the toggle
     if (on == documentWordsOn())
         return;
-    if (!on) {
+    if (on)
+        countDocumentWords();
+    else
         m_docWords.reset();
-        return;
-    }
-    if (!m_wordSet)
-        m_wordSet = std::make_shared<const WordSet>(Words);
+}
+
+void TForm1::countDocumentWords()
+{
     m_docWords = std::make_unique<DocumentWords>(lowerTable(), currentDelimiters());
+    prepareWordSet();
     m_docWords->setDictionary(m_wordSet.get());
     m_docWords->reset(RichEdit1->document()->toRawText(), QChar::ParagraphSeparator);
     m_docWordsLines = RichEdit1->document()->blockCount();
+}
+
+void TForm1::prepareWordSet()
+{
+    // Built with the dictionary or the option, never at a keystroke.
+    if (m_wordSet || (!m_docWords && !m_learning))
+        return;
+    m_wordSet = std::make_shared<const WordSet>(Words);
+    if (m_docWords)
+        m_docWords->setDictionary(m_wordSet.get());
 }
 
 void TForm1::watchDelimiterField()
 {
     // Other delimiters split the document's words differently: count them anew.
     connect(Form2->Edit1, &QLineEdit::textChanged, this, [this] {
-        if (!m_docWords)
-            return;
-        m_docWords = std::make_unique<DocumentWords>(lowerTable(), currentDelimiters());
-        m_docWords->setDictionary(m_wordSet.get());
-        m_docWords->reset(RichEdit1->document()->toRawText(), QChar::ParagraphSeparator);
+        if (m_docWords)
+            countDocumentWords();
     });
 }
 
@@ -146,15 +156,11 @@ void TForm1::noteTextForWords(int from, int removed, int added)
     // One typed delimiter (a line break included) finishes the word before it.
     if (m_learning && added == 1 && removed == 0) {
         const QChar c = doc->characterAt(from);
-        const bool lineBreak = c == QChar::ParagraphSeparator || c == QLatin1Char('\n');
+        const bool lineBreak = c == QChar::ParagraphSeparator || c == QChar::LineSeparator || c == QLatin1Char('\n');
         if ((lineBreak || IsDelimiter(c)) && from != m_completedEnd) {
-            // A block holds several lines, split by line separators: the word is in one of them.
-            const QTextBlock block = doc->findBlock(from);
-            const QString text = block.text();
-            const qsizetype column = std::min<qsizetype>(from - block.position(), text.size());
-            const qsizetype start = column > 0 ? text.lastIndexOf(QChar::LineSeparator, column - 1) + 1 : 0;
-            const QStringView word =
-                wordLeftOf(QStringView(text).sliced(start, column - start), column - start, &IsDelimiter);
+            int column = 0;
+            const QString line = RichEdit1->lineAt(from, &column);
+            const QStringView word = wordLeftOf(line, column, &IsDelimiter);
             if (!word.isEmpty())
                 wordFinished(loweredBytes(word.toString()));
         }
@@ -171,19 +177,24 @@ void TForm1::wordFinished(QByteArrayView lowered)
     m_learnedSave->start();
 }
 
+namespace {
+// The learned counts of a dictionary: named after its file, in the user's data.
+QString learnedFileOf(const QString &dictionary)
+{
+    const QString name = dictionary.isEmpty() ? QStringLiteral("нет словаря") : QFileInfo(dictionary).fileName();
+    return datapaths::current().learned + QLatin1Char('/') + name + QStringLiteral(".learned");
+}
+} // namespace
+
 QString TForm1::learnedFile() const
 {
-    const QString name = DicPath.isEmpty() ? QStringLiteral("нет словаря") : QFileInfo(DicPath).fileName();
-    return datapaths::current().learned + QLatin1Char('/') + name + QStringLiteral(".learned");
+    return learnedFileOf(DicPath);
 }
 
 void TForm1::loadLearnedFor(const QString &dictionary)
 {
     saveLearnedWords();
-    const QString keep = DicPath;
-    DicPath = dictionary;
-    m_learnedPath = learnedFile();
-    DicPath = keep;
+    m_learnedPath = learnedFileOf(dictionary);
     m_learned.load(m_learnedPath);
     m_learnedDirty = false;
 }
@@ -197,8 +208,7 @@ void TForm1::setLearning(bool on)
     if (!on)
         saveLearnedWords();
     m_learning = on;
-    if (on && !m_wordSet)
-        m_wordSet = std::make_shared<const WordSet>(Words);
+    prepareWordSet();
     if (on)
         loadLearnedFor(DicPath);
     else
@@ -231,13 +241,8 @@ void TForm1::LoadDictionary(const QString &path)
         return;
     }
     Words = std::move(parsed.words);
-    if (m_docWords)
-        m_docWords->setDictionary(nullptr);
     m_wordSet.reset();
-    if (m_docWords || m_learning) // built now, not at the first keystroke
-        m_wordSet = std::make_shared<const WordSet>(Words);
-    if (m_docWords)
-        m_docWords->setDictionary(m_wordSet.get());
+    prepareWordSet();
     if (m_learning)
         loadLearnedFor(path);
     if (Form2 && Form2->Edit1)
@@ -276,19 +281,15 @@ void TForm1::UpdateSuggestions(const QString &word)
         ListBox1->model()->setMatches(std::move(matches));
         return;
     }
-    if (!m_wordSet) {
-        m_wordSet = std::make_shared<const WordSet>(Words);
-        if (m_docWords)
-            m_docWords->setDictionary(m_wordSet.get());
-    }
     // The whole word at the caret: the document's words leave it out when it
     // is the only occurrence (the word being typed).
-    const QString line = RichEdit1->line(RichEdit1->caretLine());
-    qsizetype end = RichEdit1->caretColumn();
+    int column = 0;
+    const QString line = RichEdit1->lineAt(RichEdit1->selStart() + RichEdit1->selLength(), &column);
+    qsizetype end = column;
     while (end < line.size() && !IsDelimiter(line.at(end)))
         ++end;
-    const QByteArray typed =
-        loweredBytes(line.mid(RichEdit1->caretColumn() - word.size(), end - RichEdit1->caretColumn() + word.size()));
+    const qsizetype start = std::max<qsizetype>(0, column - word.size());
+    const QByteArray typed = loweredBytes(line.mid(start, end - start));
     ListBox1->model()->setItems(mergeSuggestions(std::move(matches), bytes, typed, m_wordSet.get(),
                                                  m_learning ? &m_learned : nullptr, m_docWords.get()));
 }

@@ -139,6 +139,25 @@ int Editor::caretLine() const
     return line;
 }
 
+QString Editor::lineAt(int position, int *column) const
+{
+    const QTextBlock block = document()->findBlock(position);
+    const QString t = block.text();
+    const int inBlock = qBound(0, position - block.position(), int(t.size()));
+    if (linesIn(block) == 1) {
+        if (column)
+            *column = inBlock;
+        return t;
+    }
+    const int start = inBlock > 0 ? int(t.lastIndexOf(QChar::LineSeparator, inBlock - 1) + 1) : 0;
+    qsizetype end = t.indexOf(QChar::LineSeparator, inBlock);
+    if (end < 0)
+        end = t.size();
+    if (column)
+        *column = inBlock - start;
+    return t.mid(start, end - start);
+}
+
 int Editor::caretColumn() const
 {
     const int end = textCursor().selectionEnd();

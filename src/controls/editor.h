@@ -24,6 +24,9 @@ public:
     void setText(const QString &text);
     QStringList lines() const;
     QString line(int index) const;
+    // The line holding a character position, and the position's column in it
+    // (found through its block, not by counting the lines before it).
+    QString lineAt(int position, int *column = nullptr) const;
     int lineCount() const;
     qsizetype textLength() const;
 

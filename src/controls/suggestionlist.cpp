@@ -120,6 +120,14 @@ void SuggestionList::paintEvent(QPaintEvent *event)
     const int width = viewport()->width();
     const QPalette &pal = palette();
     painter.setFont(font());
+    // The first nine in view carry the digit that takes them with Ctrl,
+    // small and faint at the right edge; their words stop short of it.
+    QFont small = font();
+    if (small.pointSizeF() > 0)
+        small.setPointSizeF(std::max(5.0, small.pointSizeF() * 0.75));
+    else
+        small.setPixelSize(std::max(6, small.pixelSize() * 3 / 4));
+    const int digitRoom = QFontMetrics(small).horizontalAdvance(QLatin1Char('9')) + 6;
     for (int row = first; row <= last; ++row) {
         const QRect r(0, (row - topRow()) * h, width, h);
         if (row == m_current) {
@@ -128,25 +136,18 @@ void SuggestionList::paintEvent(QPaintEvent *event)
         } else {
             painter.setPen(pal.color(QPalette::Text));
         }
-        // The first nine in view carry the digit that takes them with Ctrl,
-        // small and faint at the right edge; their words stop short of it.
         const int digit = row - topRow() + 1;
         int room = 2;
         if (digit <= 9) {
             painter.save();
-            QFont small = font();
-            if (small.pointSizeF() > 0)
-                small.setPointSizeF(std::max(5.0, small.pointSizeF() * 0.75));
-            else
-                small.setPixelSize(std::max(6, small.pixelSize() * 3 / 4));
             painter.setFont(small);
             QColor faint = painter.pen().color();
             faint.setAlphaF(0.45f);
             painter.setPen(faint);
             painter.drawText(r.adjusted(2, 0, -3, 0), Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine,
                              QString::number(digit));
-            room = QFontMetrics(small).horizontalAdvance(QLatin1Char('9')) + 6;
             painter.restore();
+            room = digitRoom;
         }
         painter.drawText(r.adjusted(2, 0, -room, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                          m_model->text(row));

@@ -3,7 +3,6 @@
 #include "core/documentwords.h"
 #include "core/learnedwords.h"
 
-#include <QHash>
 #include <QSet>
 
 #include <algorithm>
