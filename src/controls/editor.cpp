@@ -142,7 +142,7 @@ int Editor::caretLine() const
 QString Editor::lineAt(int position, int *column) const
 {
     const QTextBlock block = document()->findBlock(position);
-    const QString t = block.text();
+    QString t = block.text();
     const int inBlock = qBound(0, position - block.position(), int(t.size()));
     if (linesIn(block) == 1) {
         if (column)
